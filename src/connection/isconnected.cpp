@@ -25,7 +25,8 @@ bool firstConnectionIsConnected(RasApi& ras, const EnumerationFailed& failed)
     buffer[0].dwSize = rasConnSize;
     byteCount = buffer[0].dwSize * bufferRecords;
 
-    const std::uint32_t result = ras.RasEnumConnectionsA(buffer.data(), &byteCount, &connectionCount);
+    const std::uint32_t result =
+        ras.RasEnumConnectionsA(buffer.data(), &byteCount, &connectionCount);
     if (result != SUCCESS) {
         failed(result);
     } else {

@@ -19,7 +19,10 @@ inline constexpr std::size_t deviceNameLength = 128 + 1;
 inline constexpr std::uint32_t rasConnSize = 412;
 inline constexpr std::uint32_t rasConnStatusSize = 160;
 
-// RASCS_Connected from <ras.h>: the state of a link that is fully up.
+// States from the RASCONNSTATE enumeration of <ras.h>: a link whose device is not up yet (2), one
+// still negotiating (9), and one fully up.
+inline constexpr std::uint32_t RASCS_ConnectDevice = 2;
+inline constexpr std::uint32_t RASCS_Authenticate = 9;
 inline constexpr std::uint32_t RASCS_Connected = 0x2000;
 
 // Return codes, as the platform's: <winerror.h> and <raserror.h>.
@@ -59,7 +62,7 @@ struct RASCONNSTATUSA
 static_assert(sizeof(RASCONNSTATUSA) == rasConnStatusSize);
 static_assert(offsetof(RASCONNSTATUSA, rasconnstate) == 4);
 
-// The two platform functions. Each platform supplies one implementation, bound when first called.
+// The two platform functions, as each platform supplies them.
 class RasApi
 {
 public:
