@@ -1,0 +1,34 @@
+// SPDX-License-Identifier: MIT
+#include "program.h"
+
+#include "exitcode.h"
+#include "failurereport.h"
+#include "identity.h"
+#include "platform/platformservices.h"
+#include "settings/qsettingsstore.h"
+#include "ui/artwork.h"
+#include "ui/frmlogin.h"
+#include "ui/messageboxes.h"
+
+#include <QApplication>
+
+int runProgram(QApplication& application)
+{
+    auto loaded = loadArtwork();
+    if (const auto* failure = std::get_if<Failure>(&loaded)) {
+        reportStartupFailure(*failure);
+        return toInt(ExitCode::StartupFailure);
+    }
+    const Artwork& artwork = std::get<Artwork>(loaded);
+    // Message boxes carry the program's icon too.
+    QApplication::setWindowIcon(artwork.icon);
+
+    const PlatformServices platform = makePlatformServices();
+    QSettingsStore store(QString::fromUtf8(identity::applicationTitle));
+    MessageBoxes messages;
+
+    FrmLogin window(artwork, {store, *platform.ras, *platform.launcher, messages});
+    window.Form_Load();
+    window.show();
+    return application.exec();
+}
