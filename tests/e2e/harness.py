@@ -16,6 +16,7 @@ from Xlib import X, Xatom, display, error, protocol
 
 BINARY = os.environ["CORVANE_BINARY"]
 ASSETS = os.environ["CORVANE_ASSETS"]
+QT_PLUGINS = os.environ["CORVANE_QT_PLUGINS"]
 TIMEOUT = 15.0
 
 # Where the controls are inside the window's client area.
@@ -112,16 +113,19 @@ class CorvaneTestCase(unittest.TestCase):
 
     # The program
 
-    def start(self, wrapper=()):
-        """Starts the program (through `wrapper`, a command that execs its arguments) and waits
-        for its window to be mapped."""
+    def start(self, wrapper=(), binary=BINARY, wait=True):
+        """Starts the program (through `wrapper`, a command that execs its arguments) and,
+        with `wait`, waits for its login window to be mapped."""
         self.stderr_path = os.path.join(self.home, "stderr-%d" % time.monotonic_ns())
-        stderr = open(self.stderr_path, "wb")
-        self.process = subprocess.Popen(list(wrapper) + [BINARY], env=self.env,
-                                        stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                                        stderr=stderr)
-        stderr.close()
+        with open(self.stderr_path, "wb") as stderr:
+            self.process = subprocess.Popen(list(wrapper) + [binary], env=self.env,
+                                            stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                            stderr=stderr)
         self.addCleanup(self._kill, self.process)
+        self.window = self.wait_for_login_window() if wait else None
+        return self.window
+
+    def wait_for_login_window(self):
         self.window = wait_for(lambda: self._window_titled_like("Corvane ("), "the login window")
         return self.window
 
@@ -167,7 +171,10 @@ class CorvaneTestCase(unittest.TestCase):
         return None
 
     def message_boxes(self):
-        return [w for w in self.windows_of_program() if w.id != self.window.id]
+        """The program's windows besides the login window, each titled "Corvane"."""
+        login = self.window.id if self.window else None
+        return [w for w in self.windows_of_program()
+                if w.id != login and self.title(w) == "Corvane"]
 
     def send_close_request(self, window):
         protocols = self.x.intern_atom("WM_PROTOCOLS")

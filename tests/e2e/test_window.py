@@ -3,11 +3,12 @@
 
 import os
 import shlex
+import shutil
 import tempfile
 import unittest
 
-from harness import (ASSETS, BACKGROUND_BELOW_BANNER, BANNER, USERNAME_BOX, CorvaneTestCase,
-                     can_use_private_mounts, read_bmp, root_wrapper)
+from harness import (ASSETS, BACKGROUND_BELOW_BANNER, BANNER, BINARY, QT_PLUGINS, USERNAME_BOX,
+                     CorvaneTestCase, can_use_private_mounts, read_bmp, root_wrapper, wait_for)
 
 
 class WindowTest(CorvaneTestCase):
@@ -69,6 +70,25 @@ class WindowTest(CorvaneTestCase):
         self.assertIsNone(first_process.poll())
         self.assertEqual(self.title(second), "Corvane (Offline)")
 
+    def test_artwork_that_cannot_be_loaded_ends_the_start_with_a_report(self):
+        # A copy of the program whose Qt finds no image plugins: the cursor and icon files
+        # cannot be decoded. Only the X platform plugin is left to it.
+        folder = tempfile.mkdtemp(dir=self.home)
+        binary = shutil.copy(BINARY, folder)
+        plugins = os.path.join(folder, "plugins")
+        os.mkdir(plugins)
+        os.symlink(os.path.join(QT_PLUGINS, "platforms"), os.path.join(plugins, "platforms"))
+        with open(os.path.join(folder, "qt.conf"), "w") as f:
+            f.write("[Paths]\nPlugins = %s\n" % plugins)
+
+        self.start(binary=binary, wait=False)
+        boxes = wait_for(self.message_boxes, "the failure report")
+        self.assertEqual(len(boxes), 1)
+        self.assertIsNone(self._window_titled_like("Corvane ("))
+        self.assertRegex(self.stderr_text(), r"^corvane: Could not load :/assets/\S+: .+\n$")
+        self.key("Return", window=boxes[0])
+        self.assertEqual(self.exit_status(), 1)
+
 
 @unittest.skipUnless(can_use_private_mounts(),
                      "needs root and a private mount namespace to replace /sys/class/net")
@@ -98,6 +118,19 @@ class DialUpStateTest(CorvaneTestCase):
         # ppp1 has the lower index, so it is listed first and decides.
         tree = self.make_tree({"ppp0": (512, 6, "0x1091", 1), "ppp1": (512, 4, "0x1090", None)})
         window = self.start_with_tree(tree)
+        self.assertEqual(self.title(window), "Corvane (Offline)")
+        self.assertEqual(self.message_boxes(), [])
+
+    def test_unreadable_interface_list_says_error_once_before_the_window(self):
+        # An empty file system over /sys/class: the interface list is missing.
+        self.start(root_wrapper("mount -t tmpfs none /sys/class"), wait=False)
+        boxes = wait_for(self.message_boxes, "the ERROR box")
+        self.assertEqual(len(boxes), 1)
+        self.assertIsNone(self._window_titled_like("Corvane ("))
+        self.assertIn("corvane: Could not list the dial-up connections (error 3): "
+                      "/sys/class/net: No such file or directory", self.stderr_text())
+        self.key("Return", window=boxes[0])
+        window = self.wait_for_login_window()
         self.assertEqual(self.title(window), "Corvane (Offline)")
         self.assertEqual(self.message_boxes(), [])
 
