@@ -11,7 +11,7 @@ if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
     exec build/corvane
 fi
 
-setup_build "${HEADLESS_PACKAGES[@]}"
+setup_build scripts/packages/headless.txt
 screenshot=build/corvane.png
 xvfb_pid= corvane_pid=
 # A session's private runtime folder, which a desktop login would have made.

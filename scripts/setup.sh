@@ -1,24 +1,17 @@
 # SPDX-License-Identifier: MIT
-# Shared by run.sh and test.sh: installs the Debian packages that are missing and builds the
-# program into build/. Source it, then call `setup_build PACKAGES...`.
-
-# What building and running the program needs.
-readonly BUILD_PACKAGES=(
-    cmake ninja-build g++ pkg-config
-    qt6-base-dev qt6-base-dev-tools libgl-dev # Qt's CMake packages look for OpenGL's headers
-    qt6-qpa-plugins                           # the xcb, Wayland-less and offscreen platforms
-    fonts-dejavu-core                         # a sans-serif face for the text boxes
-)
-# A private X server and the screenshot of the window when there is no display.
-readonly HEADLESS_PACKAGES=(xvfb xauth xdotool imagemagick)
-# What the tests drive the program with.
-readonly TEST_PACKAGES=(
-    xvfb xauth xdotool xclip python3 python3-xlib util-linux
-    # The artwork generator's typefaces, to check that it reproduces the committed artwork.
-    fonts-isabella fonts-urw-base35
-)
+# Shared by run.sh, test.sh and the test stages: installs the Debian packages that are missing and
+# builds the program into build/. Source it from the project's root.
+#
+# Package lists are files in scripts/packages/, one package a line, '#' for comments:
+# build.txt for building and running, headless.txt for run.sh without a display, and
+# test*.txt for the tests.
 
 say() { printf '%s: %s\n' "$(basename "$0")" "$*" >&2; }
+
+# The packages listed in the given files.
+packages_in() {
+    sed -e 's/#.*//' -e '/^[[:space:]]*$/d' "$@" | tr -d '[:blank:]'
+}
 
 missing_packages() {
     local package
@@ -34,34 +27,42 @@ package_lists_fresh() {
     [ -n "$(find /var/lib/apt/lists -maxdepth 1 -name '*Packages*' -mmin -1440 -print -quit 2>/dev/null)" ]
 }
 
+# Root, or sudo that works without a password or can ask for one on a terminal.
+can_act_as_root() {
+    [ "$(id -u)" -eq 0 ] ||
+        { command -v sudo >/dev/null 2>&1 && { sudo -n true 2>/dev/null || [ -t 0 ]; }; }
+}
+
+as_root() {
+    if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+# install_packages PACKAGE...: installs those that are missing.
 install_packages() {
     local -a missing
     mapfile -t missing < <(missing_packages "$@" | sort -u)
     [ ${#missing[@]} -eq 0 ] && return 0
 
-    local -a as_root=()
-    if [ "$(id -u)" -ne 0 ]; then
-        if command -v sudo >/dev/null 2>&1 && sudo -n true 2>/dev/null; then
-            as_root=(sudo)
-        elif command -v sudo >/dev/null 2>&1 && [ -t 0 ]; then
-            as_root=(sudo)
-        else
-            say "these Debian packages are missing: ${missing[*]}"
-            say "install them as root, then run this again:"
-            say "  apt-get update && apt-get install -y --no-install-recommends ${missing[*]}"
-            exit 1
-        fi
+    if ! can_act_as_root; then
+        say "these Debian packages are missing: ${missing[*]}"
+        say "install them as root, then run this again:"
+        say "  apt-get update && apt-get install -y --no-install-recommends ${missing[*]}"
+        exit 1
     fi
     say "installing ${missing[*]}"
     if ! package_lists_fresh; then
-        "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -q
+        as_root env DEBIAN_FRONTEND=noninteractive apt-get update -q
     fi
-    "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive \
+    as_root env DEBIAN_FRONTEND=noninteractive \
         apt-get install -y -q --no-install-recommends "${missing[@]}"
 }
 
+# setup_build LISTFILE...: installs what building needs and what the given lists name, then
+# configures and builds into build/.
 setup_build() {
-    install_packages "${BUILD_PACKAGES[@]}" "$@"
+    local -a packages
+    mapfile -t packages < <(packages_in scripts/packages/build.txt "$@")
+    install_packages "${packages[@]}"
     cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
     cmake --build build
 }
