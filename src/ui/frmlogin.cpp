@@ -19,6 +19,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
+#include <limits>
 
 namespace {
 
@@ -86,6 +87,8 @@ QLineEdit* makeTextBox(const QString& name, const QString& accessibleName, const
     box->setAccessibleName(accessibleName);
     box->setGeometry(geometry);
     box->setFont(textBoxFont());
+    // No length limit of the window's own: QLineEdit would otherwise cut text at 32767.
+    box->setMaxLength(std::numeric_limits<int>::max());
     return box;
 }
 

@@ -156,7 +156,6 @@ void TestFrmLogin::layoutMatchesTheDesign()
         QCOMPARE(box->font().pointSize(), 12);
         QCOMPARE(box->font().weight(), QFont::Normal);
         QVERIFY(!box->font().italic() && !box->font().underline() && !box->font().strikeOut());
-        QCOMPARE(box->maxLength(), 32767); // QLineEdit's own bound; no limit of ours
         QVERIFY(box->text().isEmpty());
     }
     QCOMPARE(h.child<QLineEdit>("txtUsername")->accessibleName(), QStringLiteral("Username"));
@@ -229,6 +228,13 @@ void TestFrmLogin::userNameComesFromTheStoreUnchanged()
     stored.store.entries.insert(lastUser, QStringLiteral("  Ann Lee \t"));
     stored.window->Form_Load();
     QCOMPARE(stored.child<QLineEdit>("txtUsername")->text(), QStringLiteral("  Ann Lee \t"));
+
+    // No length limit: a name far beyond QLineEdit's default bound comes back whole.
+    Harness longName(artwork_);
+    const QString name(100'000, QLatin1Char('n'));
+    longName.store.entries.insert(lastUser, name);
+    longName.window->Form_Load();
+    QCOMPARE(longName.child<QLineEdit>("txtUsername")->text(), name);
     QVERIFY(stored.child<QLineEdit>("txtPassword")->text().isEmpty());
     QVERIFY(stored.store.writes.isEmpty());
 }
