@@ -1,10 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "artwork.h"
 
-#include <QBuffer>
-#include <QFile>
-#include <QImageReader>
-#include <QtEndian>
+#include "dib.h"
+
+#include <QResource>
 
 namespace {
 
@@ -13,72 +12,69 @@ const QString bannerFile = QStringLiteral(":/assets/banner.bmp");
 const QString handFile = QStringLiteral(":/assets/hand.cur");
 const QString iconFile = QStringLiteral(":/assets/corvane.ico");
 
-// A cursor file starts with a 6-byte directory header and a 16-byte entry per image, whose
-// fields at offsets 4 and 6 (the planes and bit count of an icon) hold the hot spot's x and y.
-constexpr qsizetype cursorDirectorySize = 6;
-constexpr qsizetype cursorEntrySize = 16;
-constexpr qsizetype hotSpotXOffset = cursorDirectorySize + 4;
-constexpr qsizetype hotSpotYOffset = cursorDirectorySize + 6;
-constexpr quint16 cursorResourceType = 2;
-
 Failure cannotLoad(const QString& file, const QString& why)
 {
     return Failure{QStringLiteral("Could not load %1").arg(file), why};
 }
 
+// The artwork is stored uncompressed in the program, so this is a view of the program's own
+// pages, not a copy.
+std::variant<QByteArray, Failure> resourceData(const QString& file)
+{
+    const QResource resource(file);
+    const QByteArray data = resource.uncompressedData();
+    if (!resource.isValid() || data.isEmpty()) {
+        return cannotLoad(file, QStringLiteral("the program does not carry it"));
+    }
+    return data;
+}
+
 std::variant<QPixmap, Failure> loadPicture(const QString& file)
 {
-    QImageReader reader(file);
-    const QImage image = reader.read();
-    if (image.isNull()) {
-        return cannotLoad(file, reader.errorString());
+    auto data = resourceData(file);
+    if (auto* failure = std::get_if<Failure>(&data)) {
+        return *failure;
     }
-    return QPixmap::fromImage(image);
+    auto decoded = dib::decodeBmp(std::get<QByteArray>(data));
+    if (const auto* error = std::get_if<QString>(&decoded)) {
+        return cannotLoad(file, *error);
+    }
+    return QPixmap::fromImage(std::get<QImage>(std::move(decoded)));
+}
+
+std::variant<QList<dib::IconImage>, Failure> loadIconImages(const QString& file, dib::IconKind kind)
+{
+    auto data = resourceData(file);
+    if (auto* failure = std::get_if<Failure>(&data)) {
+        return *failure;
+    }
+    auto decoded = dib::decodeIconFile(std::get<QByteArray>(data), kind);
+    if (const auto* error = std::get_if<QString>(&decoded)) {
+        return cannotLoad(file, *error);
+    }
+    return std::get<QList<dib::IconImage>>(std::move(decoded));
 }
 
 std::variant<QCursor, Failure> loadCursor(const QString& file)
 {
-    QFile source(file);
-    if (!source.open(QIODevice::ReadOnly)) {
-        return cannotLoad(file, source.errorString());
+    auto images = loadIconImages(file, dib::IconKind::Cursor);
+    if (auto* failure = std::get_if<Failure>(&images)) {
+        return *failure;
     }
-    const QByteArray bytes = source.readAll();
-    if (bytes.size() < cursorDirectorySize + cursorEntrySize ||
-        qFromLittleEndian<quint16>(bytes.constData() + 2) != cursorResourceType) {
-        return cannotLoad(file, QStringLiteral("not a cursor file"));
-    }
-    const int hotX = qFromLittleEndian<quint16>(bytes.constData() + hotSpotXOffset);
-    const int hotY = qFromLittleEndian<quint16>(bytes.constData() + hotSpotYOffset);
-
-    QBuffer buffer;
-    buffer.setData(bytes);
-    QImageReader reader(&buffer, "cur");
-    const QImage image = reader.read();
-    if (image.isNull()) {
-        return cannotLoad(file, reader.errorString());
-    }
-    if (hotX >= image.width() || hotY >= image.height()) {
-        return cannotLoad(file, QStringLiteral("the hot spot lies outside the cursor"));
-    }
-    return QCursor(QPixmap::fromImage(image), hotX, hotY);
+    dib::IconImage& first = std::get<QList<dib::IconImage>>(images).first();
+    return QCursor(QPixmap::fromImage(std::move(first.image)), first.hotSpot.x(),
+                   first.hotSpot.y());
 }
 
 std::variant<QIcon, Failure> loadIcon(const QString& file)
 {
-    QImageReader reader(file);
-    QIcon icon;
-    for (int i = 0; i < reader.imageCount(); ++i) {
-        if (!reader.jumpToImage(i)) {
-            return cannotLoad(file, reader.errorString());
-        }
-        const QImage image = reader.read();
-        if (image.isNull()) {
-            return cannotLoad(file, reader.errorString());
-        }
-        icon.addPixmap(QPixmap::fromImage(image));
+    auto images = loadIconImages(file, dib::IconKind::Icon);
+    if (auto* failure = std::get_if<Failure>(&images)) {
+        return *failure;
     }
-    if (icon.isNull()) {
-        return cannotLoad(file, reader.errorString());
+    QIcon icon;
+    for (dib::IconImage& image : std::get<QList<dib::IconImage>>(images)) {
+        icon.addPixmap(QPixmap::fromImage(std::move(image.image)));
     }
     return icon;
 }

@@ -12,14 +12,16 @@
 #include "picturebox.h"
 #include "settings/settingsstore.h"
 
+#include <limits>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QCursor>
+#include <QFontDatabase>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
-#include <limits>
 
 namespace {
 
@@ -31,7 +33,7 @@ constexpr QRect exitGeometry(8, 256, 449, 33);
 constexpr QRect usernameGeometry(240, 136, 217, 25);
 constexpr QRect passwordGeometry(240, 176, 217, 25);
 
-// The text boxes' font; where it does not exist, fontconfig's sans-serif face stands in.
+// The text boxes' font size, in points.
 constexpr int textBoxPointSize = 12;
 
 // The last-user entry.
@@ -55,8 +57,12 @@ QString captionFor(const QString& statusWord)
 
 QFont textBoxFont()
 {
-    QFont font;
-    font.setFamilies({QStringLiteral("MS Sans Serif")});
+    // The design's face where the system has it. Otherwise the application's own face, the
+    // platform's sans-serif one that Qt has resolved already: asking fontconfig for a family it
+    // lacks would cost a fallback search at every start.
+    const QString designFamily = QStringLiteral("MS Sans Serif");
+    QFont font =
+        QFontDatabase::hasFamily(designFamily) ? QFont(designFamily) : QApplication::font();
     font.setStyleHint(QFont::SansSerif);
     font.setPointSize(textBoxPointSize);
     font.setWeight(QFont::Normal);

@@ -16,7 +16,6 @@ from Xlib import X, Xatom, display, error, protocol
 
 BINARY = os.environ["CORVANE_BINARY"]
 ASSETS = os.environ["CORVANE_ASSETS"]
-QT_PLUGINS = os.environ["CORVANE_QT_PLUGINS"]
 TIMEOUT = 15.0
 
 # Where the controls are inside the window's client area.

@@ -3,11 +3,10 @@
 
 import os
 import shlex
-import shutil
 import tempfile
 import unittest
 
-from harness import (ASSETS, BACKGROUND_BELOW_BANNER, BANNER, BINARY, QT_PLUGINS, USERNAME_BOX,
+from harness import (ASSETS, BACKGROUND_BELOW_BANNER, BANNER, BINARY, USERNAME_BOX,
                      CorvaneTestCase, can_use_private_mounts, read_bmp, root_wrapper, wait_for)
 
 
@@ -71,21 +70,27 @@ class WindowTest(CorvaneTestCase):
         self.assertEqual(self.title(second), "Corvane (Offline)")
 
     def test_artwork_that_cannot_be_loaded_ends_the_start_with_a_report(self):
-        # A copy of the program whose Qt finds no image plugins: the cursor and icon files
-        # cannot be decoded. Only the X platform plugin is left to it.
-        folder = tempfile.mkdtemp(dir=self.home)
-        binary = shutil.copy(BINARY, folder)
-        plugins = os.path.join(folder, "plugins")
-        os.mkdir(plugins)
-        os.symlink(os.path.join(QT_PLUGINS, "platforms"), os.path.join(plugins, "platforms"))
-        with open(os.path.join(folder, "qt.conf"), "w") as f:
-            f.write("[Paths]\nPlugins = %s\n" % plugins)
+        # A copy of the program whose embedded background picture is damaged: its "BM" mark,
+        # found by the picture's header, which the program carries uncompressed.
+        with open(BINARY, "rb") as f:
+            program = bytearray(f.read())
+        with open(os.path.join(ASSETS, "background.bmp"), "rb") as f:
+            header = f.read(54)
+        at = program.find(header)
+        self.assertGreater(at, 0, "the background picture is not in the program as it is")
+        self.assertEqual(program.find(header, at + 1), -1)
+        program[at:at + 2] = b"XX"
+        binary = os.path.join(tempfile.mkdtemp(dir=self.home), "corvane")
+        with open(binary, "wb") as f:
+            f.write(program)
+        os.chmod(binary, 0o755)
 
         self.start(binary=binary, wait=False)
         boxes = wait_for(self.message_boxes, "the failure report")
         self.assertEqual(len(boxes), 1)
         self.assertIsNone(self._window_titled_like("Corvane ("))
-        self.assertRegex(self.stderr_text(), r"^corvane: Could not load :/assets/\S+: .+\n$")
+        self.assertEqual(self.stderr_text(),
+                         "corvane: Could not load :/assets/background.bmp: not a BMP file\n")
         self.key("Return", window=boxes[0])
         self.assertEqual(self.exit_status(), 1)
 
