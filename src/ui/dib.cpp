@@ -19,6 +19,9 @@ constexpr qsizetype directorySize = 6;
 constexpr qsizetype entrySize = 16;
 // A width or height byte of 0 in a directory entry means 256.
 constexpr int fullEntrySize = 256;
+// An opaque pixel's alpha, and the colour bits of a 0xAARRGGBB pixel.
+constexpr quint32 opaque = 0xFF000000U;
+constexpr quint32 rgbBits = 0x00FFFFFFU;
 // The largest picture accepted; far beyond the artwork, well within memory.
 constexpr int maxSide = 4096;
 
@@ -125,13 +128,17 @@ std::variant<QImage, QString> decodeBmp(QByteArrayView file)
     if (image.isNull()) {
         return QStringLiteral("out of memory");
     }
-    // Rows are stored bottom up, each pixel as blue, green, red.
+    // Rows are stored bottom up, each pixel as blue, green, red. Read as a little-endian word,
+    // a pixel's three bytes are already 0x00RRGGBB; the last pixel of a row is read byte by
+    // byte so that no read goes past the row.
     for (int y = 0; y < header.height; ++y) {
         const uchar* source = reader.bytes(*pixels + (header.height - 1 - y) * stride);
         auto* target = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < header.width; ++x, source += 3) {
-            target[x] = qRgb(source[2], source[1], source[0]);
+        const int last = header.width - 1;
+        for (int x = 0; x < last; ++x, source += 3) {
+            target[x] = opaque | (qFromLittleEndian<quint32>(source) & rgbBits);
         }
+        target[last] = qRgb(source[2], source[1], source[0]);
     }
     return image;
 }

@@ -58,12 +58,13 @@ QString captionFor(const QString& statusWord)
 QFont textBoxFont()
 {
     // The design's face where the system has it. Otherwise the application's own face, the
-    // platform's sans-serif one that Qt has resolved already: asking fontconfig for a family it
-    // lacks would cost a fallback search at every start.
+    // platform's sans-serif one, which Qt has resolved already: asking fontconfig for a family it
+    // lacks, or with another style hint, would cost a fallback search at every start. The list of
+    // families is looked up directly, since hasFamily() asks fontconfig to resolve aliases.
     const QString designFamily = QStringLiteral("MS Sans Serif");
-    QFont font =
-        QFontDatabase::hasFamily(designFamily) ? QFont(designFamily) : QApplication::font();
-    font.setStyleHint(QFont::SansSerif);
+    QFont font = QFontDatabase::families().contains(designFamily, Qt::CaseInsensitive)
+                     ? QFont(designFamily)
+                     : QApplication::font();
     font.setPointSize(textBoxPointSize);
     font.setWeight(QFont::Normal);
     font.setItalic(false);
