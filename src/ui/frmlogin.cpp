@@ -122,6 +122,8 @@ FrmLogin::FrmLogin(const Artwork& artwork, LoginServices services, QWidget* pare
     Image2->move(picturesOrigin);
     Image2->setCursor(artwork.hand);
     Image2->setAccessibleName(QStringLiteral("Corvane web site"));
+    Image2->setAccessibleDescription(
+        QStringLiteral("Opens %1 in the web browser").arg(QString::fromUtf8(identity::siteUrl)));
     connect(Image2, &PictureBox::clicked, this, &FrmLogin::Image2_Click);
 
     cmdLogin = makeButton(QStringLiteral("cmdLogin"), QStringLiteral("Login"), loginGeometry, this);

@@ -2,6 +2,8 @@
 // The login window: the program's only window.
 #pragma once
 
+#include "passwordeventmask.h"
+
 #include <QWidget>
 
 namespace mdConnectionTest {
@@ -43,6 +45,8 @@ private:
     void Image2_Click();
 
     LoginServices services_;
+    // Made before the password box, so that no keystroke of it reaches a screen reader unmasked.
+    PasswordEventMask passwordEventMask_;
 
     // Created back to front: each one lies above those made before it.
     PictureBox* Image1;

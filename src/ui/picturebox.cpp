@@ -15,6 +15,9 @@ PictureBox::PictureBox(const QPixmap& picture, QWidget* parent) : QWidget(parent
 void PictureBox::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
+    // On a high-DPI screen each pixel of the picture becomes a whole block of screen pixels, so
+    // the artwork's edges stay as sharp as drawn: no smoothing between them.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
     painter.drawPixmap(event->rect(), picture_,
                        QRectF(event->rect().topLeft() * picture_.devicePixelRatio(),
                               event->rect().size() * picture_.devicePixelRatio()));

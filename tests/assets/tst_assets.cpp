@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Reads the committed artwork back: the Windows bitmap, cursor and icon headers field by field,
-// the pictures' layout against the login window's text boxes, and a fresh run of the generator
-// against the committed bytes.
+// the pictures' layout against the login window's text boxes, the desktop's PNG icons, and a
+// fresh run of the generator against the committed bytes.
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -27,6 +27,20 @@ constexpr std::array<QRgb, 16> vga{0x000000, 0x800000, 0x008000, 0x808000, 0x000
                                    0x008080, 0xC0C0C0, 0x808080, 0xFF0000, 0x00FF00, 0xFFFF00,
                                    0x0000FF, 0xFF00FF, 0x00FFFF, 0xFFFFFF};
 
+// The sides of the desktop's icons, and the icon file's pictures that the two smallest repeat.
+constexpr std::array<int, 5> desktopIconSides{16, 32, 48, 64, 128};
+constexpr int icoColour32Index = 1;
+constexpr int icoColour16Index = 2;
+
+// A PNG file: its 8-byte signature, then the IHDR chunk's length, type, width, height, bit depth
+// and colour type (6: RGB with alpha).
+constexpr int pngSignatureSize = 8;
+constexpr int ihdrWidthOffset = 16;
+constexpr int ihdrHeightOffset = 20;
+constexpr int ihdrBitDepthOffset = 24;
+constexpr int ihdrColourTypeOffset = 25;
+constexpr int pngRgba = 6;
+
 // Where the window puts its text boxes: the captions must stay left of this column.
 constexpr int lastCaptionColumn = 234;
 
@@ -50,6 +64,19 @@ quint32 u16(const QByteArray& bytes, int at)
 quint32 u32(const QByteArray& bytes, int at)
 {
     return u16(bytes, at) | u16(bytes, at + 2) << 16;
+}
+
+quint32 u32BigEndian(const QByteArray& bytes, int at)
+{
+    quint32 value = 0;
+    for (int i = 0; i < 4; ++i)
+        value = value << 8 | static_cast<quint8>(bytes.at(at + i));
+    return value;
+}
+
+QString desktopIconName(int side)
+{
+    return QStringLiteral("icons/corvane-%1.png").arg(side);
 }
 
 qint32 i32(const QByteArray& bytes, int at)
@@ -123,6 +150,10 @@ private slots:
     void cursorPicture();
     void iconEntries_data();
     void iconEntries();
+    void desktopIcons_data();
+    void desktopIcons();
+    void smallDesktopIconsRepeatTheIconFile_data();
+    void smallDesktopIconsRepeatTheIconFile();
     void generatorReproducesCommittedFiles();
 
 private:
@@ -378,6 +409,80 @@ void TstAssets::iconEntries()
         QVERIFY2(red >= side * side / 8, qPrintable(QString::number(red)));
 }
 
+void TstAssets::desktopIcons_data()
+{
+    QTest::addColumn<int>("side");
+    for (const int side : desktopIconSides)
+        QTest::addRow("%d pixels", side) << side;
+}
+
+void TstAssets::desktopIcons()
+{
+    QFETCH(int, side);
+    const QByteArray bytes = readAsset(desktopIconName(side));
+    QVERIFY(bytes.size() > ihdrColourTypeOffset);
+    QCOMPARE(bytes.left(pngSignatureSize), QByteArray("\x89PNG\r\n\x1a\n", pngSignatureSize));
+    QCOMPARE(bytes.mid(12, 4), QByteArrayLiteral("IHDR"));
+    QCOMPARE(u32BigEndian(bytes, ihdrWidthOffset), static_cast<quint32>(side));
+    QCOMPARE(u32BigEndian(bytes, ihdrHeightOffset), static_cast<quint32>(side));
+    QCOMPARE(static_cast<int>(bytes.at(ihdrBitDepthOffset)), 8);
+    QCOMPARE(static_cast<int>(bytes.at(ihdrColourTypeOffset)), pngRgba);
+
+    // A dark rounded tile with the red letter on it: clear corners, an opaque body, a good share
+    // of bright red and of black, and nothing of any other hue.
+    const QImage image = QImage::fromData(bytes, "png").convertToFormat(QImage::Format_ARGB32);
+    QCOMPARE(image.size(), QSize(side, side));
+    for (const QPoint corner :
+         {QPoint(0, 0), QPoint(side - 1, 0), QPoint(0, side - 1), QPoint(side - 1, side - 1)})
+        QCOMPARE(qAlpha(image.pixel(corner)), 0);
+    int opaque = 0;
+    int red = 0;
+    int black = 0;
+    for (int y = 0; y < side; ++y) {
+        for (int x = 0; x < side; ++x) {
+            const QRgb pixel = image.pixel(x, y);
+            if (qAlpha(pixel) != 255)
+                continue;
+            ++opaque;
+            red += isBrightRed(pixel) ? 1 : 0;
+            black += isBlack(pixel) ? 1 : 0;
+            QVERIFY2(qGreen(pixel) == qBlue(pixel) && qRed(pixel) >= qGreen(pixel),
+                     qPrintable(QStringLiteral("pixel %1,%2 is not a shade of red").arg(x).arg(y)));
+        }
+    }
+    const int area = side * side;
+    QVERIFY2(opaque >= area * 8 / 10, qPrintable(QString::number(opaque)));
+    QVERIFY2(red >= area / 8 && red <= area / 2, qPrintable(QString::number(red)));
+    QVERIFY2(black >= area / 4, qPrintable(QString::number(black)));
+}
+
+void TstAssets::smallDesktopIconsRepeatTheIconFile_data()
+{
+    QTest::addColumn<int>("side");
+    QTest::addColumn<int>("icoIndex");
+    QTest::newRow("16 pixels") << 16 << icoColour16Index;
+    QTest::newRow("32 pixels") << 32 << icoColour32Index;
+}
+
+void TstAssets::smallDesktopIconsRepeatTheIconFile()
+{
+    QFETCH(int, side);
+    QFETCH(int, icoIndex);
+    const QImage fromIco = readImage(QStringLiteral("corvane.ico"), "ico", icoIndex);
+    const QImage png = readImage(desktopIconName(side), "png");
+    QCOMPARE(png.size(), QSize(side, side));
+    QCOMPARE(fromIco.size(), png.size());
+    for (int y = 0; y < side; ++y) {
+        for (int x = 0; x < side; ++x) {
+            const QRgb a = fromIco.pixel(x, y);
+            const QRgb b = png.pixel(x, y);
+            // Clear pixels may carry any colour.
+            if (qAlpha(a) != qAlpha(b) || (qAlpha(a) != 0 && a != b))
+                QFAIL(qPrintable(QStringLiteral("pixel %1,%2 differs").arg(x).arg(y)));
+        }
+    }
+}
+
 void TstAssets::generatorReproducesCommittedFiles()
 {
     QTemporaryDir output;
@@ -388,13 +493,16 @@ void TstAssets::generatorReproducesCommittedFiles()
     QCOMPARE(generator.exitStatus(), QProcess::NormalExit);
     QVERIFY2(generator.exitCode() == 0, generator.readAllStandardError().constData());
 
-    for (const char* name : {"background.bmp", "banner.bmp", "hand.cur", "corvane.ico"}) {
-        const QString file = QString::fromLatin1(name);
+    QStringList files{QStringLiteral("background.bmp"), QStringLiteral("banner.bmp"),
+                      QStringLiteral("hand.cur"), QStringLiteral("corvane.ico")};
+    for (const int side : desktopIconSides)
+        files.append(desktopIconName(side));
+    for (const QString& file : files) {
         QFile fresh(QDir(output.path()).filePath(file));
-        QVERIFY2(fresh.open(QIODevice::ReadOnly), name);
+        QVERIFY2(fresh.open(QIODevice::ReadOnly), qPrintable(file));
         const QByteArray committed = readAsset(file);
-        QVERIFY2(!committed.isEmpty(), name);
-        QVERIFY2(fresh.readAll() == committed, name);
+        QVERIFY2(!committed.isEmpty(), qPrintable(file));
+        QVERIFY2(fresh.readAll() == committed, qPrintable(file));
     }
 }
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // corvane-artgen OUTPUT_FOLDER: paints the login window's artwork and writes background.bmp,
-// banner.bmp, hand.cur and corvane.ico into the folder. The same inputs always give the same
-// bytes.
+// banner.bmp, hand.cur and corvane.ico into the folder, and the desktop's icons as
+// icons/corvane-SIDE.png. The same inputs always give the same bytes.
 #include "artgenerror.h"
 #include "background.h"
 #include "banner.h"
@@ -11,16 +11,20 @@
 #include "iconwriter.h"
 #include "mark.h"
 #include "outputfile.h"
+#include "pngwriter.h"
 
-#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
 #include <QDir>
 #include <QGuiApplication>
 #include <utility>
+#include <vector>
 
 namespace {
+
+// The desktop's icons go into their own folder beside the window's artwork.
+const QString iconsFolder = QStringLiteral("icons");
 
 // Everything is painted and encoded before the folder is touched, so a failure leaves it as it
 // was.
@@ -30,18 +34,24 @@ void generate(const QString& folderPath)
     const QFont title = loadFont(titleFont);
     const QFont captions = loadFont(captionFont);
     const QImage background = makeBackground(title, captions);
-    const std::array<std::pair<QString, QByteArray>, 4> files{{
+    std::vector<std::pair<QString, QByteArray>> files{
         {QStringLiteral("background.bmp"), encodeBmp24(background)},
         {QStringLiteral("banner.bmp"), encodeBmp24(makeBanner(background))},
         {QStringLiteral("hand.cur"), encodeCursor(makeHandCursor(), handCursorHotSpot)},
         {QStringLiteral("corvane.ico"), encodeIcon(makeMarkIcons(title))},
-    }};
+    };
+    for (const int side : desktopIconSides) {
+        files.emplace_back(QStringLiteral("%1/corvane-%2.png").arg(iconsFolder).arg(side),
+                           encodePng(makeDesktopIcon(title, side)));
+    }
 
     const QDir folder(folderPath);
-    if (!folder.mkpath(QStringLiteral("."))) {
-        throw ArtgenError(QStringLiteral("cannot create the folder %1")
-                              .arg(QDir::toNativeSeparators(folderPath))
-                              .toStdString());
+    for (const QString& path : {QStringLiteral("."), iconsFolder}) {
+        if (!folder.mkpath(path)) {
+            throw ArtgenError(QStringLiteral("cannot create the folder %1")
+                                  .arg(QDir::toNativeSeparators(folder.filePath(path)))
+                                  .toStdString());
+        }
     }
     for (const auto& [name, bytes] : files)
         writeOutputFile(folder, name, bytes);

@@ -71,4 +71,17 @@ IndexedImage quantise(const QImage& picture, const QList<QRgb>& palette, int bit
     return out;
 }
 
+QImage expand(const IndexedImage& image)
+{
+    QImage out(image.width, image.height, QImage::Format_ARGB32);
+    for (int y = 0; y < image.height; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(out.scanLine(y));
+        for (int x = 0; x < image.width; ++x) {
+            line[x] = image.isTransparent(x, y) ? qRgba(0, 0, 0, 0)
+                                                : image.palette.at(image.index(x, y)) | 0xFF000000U;
+        }
+    }
+    return out;
+}
+
 } // namespace artgen

@@ -38,4 +38,7 @@ QList<QRgb> monochromePalette();
 // is below half become transparent.
 IndexedImage quantise(const QImage& picture, const QList<QRgb>& palette, int bitsPerPixel);
 
+// The palette image as an ARGB picture: its colours opaque, its masked pixels fully clear.
+QImage expand(const IndexedImage& image);
+
 } // namespace artgen

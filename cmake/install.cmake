@@ -1,0 +1,48 @@
+# SPDX-License-Identifier: MIT
+# What `cmake --install` puts where: the program and, in the layout of the freedesktop.org
+# specifications, its application-menu entry, its icon at every size the generator draws and its
+# software-centre entry. Included from the top-level CMakeLists.txt.
+if(NOT TARGET corvane)
+    return()
+endif()
+include(GNUInstallDirs)
+# The program needs the system's libraries only, so the installed copy carries no run path (Qt's
+# project set-up would give it $ORIGIN/../lib).
+set_target_properties(corvane PROPERTIES INSTALL_RPATH "")
+install(TARGETS corvane RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+if(WIN32 OR APPLE)
+    return()
+endif()
+
+# The menu entry is found by the desktop file name the program gives itself, and it starts the
+# executable and shows the icon by the same name, so the three must agree.
+set(CORVANE_DESKTOP_FILE ${PROJECT_SOURCE_DIR}/data/${CORVANE_DESKTOP_FILE_NAME}.desktop)
+set(CORVANE_METAINFO_FILE ${PROJECT_SOURCE_DIR}/data/${CORVANE_DESKTOP_FILE_NAME}.metainfo.xml)
+if(NOT EXISTS ${CORVANE_DESKTOP_FILE} OR NOT EXISTS ${CORVANE_METAINFO_FILE})
+    message(FATAL_ERROR "data/ has no desktop entry or metainfo named after the desktop file name "
+        "'${CORVANE_DESKTOP_FILE_NAME}'")
+endif()
+file(STRINGS ${CORVANE_DESKTOP_FILE} corvane_desktop_exec REGEX "^Exec=")
+if(NOT corvane_desktop_exec STREQUAL "Exec=${CORVANE_EXECUTABLE_NAME}")
+    message(FATAL_ERROR "${CORVANE_DESKTOP_FILE} must start ${CORVANE_EXECUTABLE_NAME}, "
+        "not '${corvane_desktop_exec}'")
+endif()
+# The software centre lists the release of the version being built.
+file(STRINGS ${CORVANE_METAINFO_FILE} corvane_metainfo_release
+    REGEX "<release version=\"${PROJECT_VERSION}\"")
+if(NOT corvane_metainfo_release)
+    message(FATAL_ERROR "${CORVANE_METAINFO_FILE} has no release of version ${PROJECT_VERSION}")
+endif()
+
+install(FILES ${CORVANE_DESKTOP_FILE} DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${CORVANE_METAINFO_FILE} DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+# The licence, where Debian's packages keep theirs.
+install(FILES ${PROJECT_SOURCE_DIR}/LICENSE
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/${CORVANE_EXECUTABLE_NAME}
+    RENAME copyright)
+# The sides that tools/artgen draws the desktop's icons at.
+foreach(side IN ITEMS 16 32 48 64 128)
+    install(FILES ${PROJECT_SOURCE_DIR}/assets/icons/corvane-${side}.png
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${side}x${side}/apps
+        RENAME ${CORVANE_DESKTOP_FILE_NAME}.png)
+endforeach()

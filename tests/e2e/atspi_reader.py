@@ -1,0 +1,112 @@
+# SPDX-License-Identifier: MIT
+"""Reads a program's accessibility tree from the AT-SPI bus as a screen reader does.
+
+Run in a process of its own, with a timeout, on the session bus in DBUS_SESSION_BUS_ADDRESS:
+
+  atspi_reader.py tree PID     prints the tree of the application with that process id, as JSON
+  atspi_reader.py listen PID   prints "ready", then one JSON line for each event that the
+                               application sends, until its standard input is closed
+"""
+
+import json
+import sys
+import time
+
+import pyatspi
+from gi.repository import GLib
+
+# How long the application may take to appear on the bus with its window filled in.
+APPEAR_TIMEOUT = 20.0
+# The controls of the login window below its top level.
+EXPECTED_CONTROLS = 6
+
+# What a screen reader hears about: focus, text and its caret, names, descriptions and states.
+EVENTS = ["focus:", "object:state-changed", "object:text-changed", "object:text-caret-moved",
+          "object:text-selection-changed", "object:property-change", "object:value-changed",
+          "object:children-changed", "window:"]
+
+
+def node(accessible):
+    interfaces = list(accessible.get_interfaces())
+    try:
+        text = accessible.queryText().getText(0, -1)
+    except NotImplementedError:
+        text = None
+    extents = None
+    if "Component" in interfaces:
+        box = accessible.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+        extents = [box.x, box.y, box.width, box.height]
+    return {
+        "role": accessible.getRoleName(),
+        "name": accessible.name,
+        "description": accessible.description,
+        "states": sorted(pyatspi.stateToString(s) for s in accessible.getState().getStates()),
+        "interfaces": sorted(interfaces),
+        "text": text,
+        "extents": extents,
+        "children": [node(accessible.getChildAtIndex(i)) for i in range(accessible.childCount)],
+    }
+
+
+def application(pid):
+    desktop = pyatspi.Registry.getDesktop(0)
+    for i in range(desktop.childCount):
+        app = desktop.getChildAtIndex(i)
+        try:
+            if app is not None and app.get_process_id() == pid:
+                return app
+        except GLib.Error:
+            continue  # an application that has just left the bus
+    return None
+
+
+def wait_for_application(pid):
+    deadline = time.monotonic() + APPEAR_TIMEOUT
+    while time.monotonic() < deadline:
+        app = application(pid)
+        if app is not None and app.childCount > 0 and \
+                app.getChildAtIndex(0).childCount >= EXPECTED_CONTROLS:
+            return app
+        time.sleep(0.1)
+    sys.exit("no application with process id %d and its window on the accessibility bus" % pid)
+
+
+def print_tree(pid):
+    print(json.dumps(node(wait_for_application(pid))))
+
+
+def listen(pid):
+    wait_for_application(pid)
+
+    def heard(event):
+        try:
+            if event.source.get_process_id() != pid:
+                return
+            source = {"role": event.source.getRoleName(), "name": event.source.name}
+        except GLib.Error:
+            source = None
+        data = event.any_data
+        print(json.dumps({
+            "type": event.type,
+            "source": source,
+            "detail1": event.detail1,
+            "detail2": event.detail2,
+            "text": data if isinstance(data, str) else None,
+        }), flush=True)
+
+    for kind in EVENTS:
+        pyatspi.Registry.registerEventListener(heard, kind)
+
+    def stdin_closed(*_):
+        pyatspi.Registry.stop()
+        return False
+
+    GLib.io_add_watch(GLib.IOChannel.unix_new(sys.stdin.fileno()), GLib.PRIORITY_DEFAULT,
+                      GLib.IO_IN | GLib.IO_HUP, stdin_closed)
+    print("ready", flush=True)
+    pyatspi.Registry.start()
+
+
+if __name__ == "__main__":
+    mode, process_id = sys.argv[1], int(sys.argv[2])
+    {"tree": print_tree, "listen": listen}[mode](process_id)
