@@ -4,6 +4,7 @@
 #include "exitcode.h"
 #include "failurereport.h"
 #include "identity.h"
+#include "loadwindow.h"
 #include "platform/platformservices.h"
 #include "settings/qsettingsstore.h"
 #include "ui/artwork.h"
@@ -28,7 +29,10 @@ int runProgram(QApplication& application)
     MessageBoxes messages;
 
     FrmLogin window(artwork, {store, *platform.ras, *platform.launcher, messages});
-    window.Form_Load();
+    if (const auto failure = loadWindow(window)) {
+        reportStartupFailure(*failure);
+        return toInt(ExitCode::StartupFailure);
+    }
     window.show();
     return application.exec();
 }

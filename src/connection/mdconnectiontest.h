@@ -20,9 +20,9 @@ inline constexpr std::uint32_t rasConnSize = 412;
 inline constexpr std::uint32_t rasConnStatusSize = 160;
 
 // States from the RASCONNSTATE enumeration of <ras.h>: a link whose device is not up yet (2), one
-// still negotiating (9), and one fully up.
+// still authenticating (5), and one fully up.
 inline constexpr std::uint32_t RASCS_ConnectDevice = 2;
-inline constexpr std::uint32_t RASCS_Authenticate = 9;
+inline constexpr std::uint32_t RASCS_Authenticate = 5;
 inline constexpr std::uint32_t RASCS_Connected = 0x2000;
 
 // Return codes, as the platform's: <winerror.h> and <raserror.h>.

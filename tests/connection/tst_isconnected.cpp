@@ -1,16 +1,10 @@
 // SPDX-License-Identifier: MIT
 // The connection test against scripted dial-up functions: only the first listed connection
-// decides, and a failed listing is reported once and answers "not connected".
-#include "connection/isconnected.h"
-#include "fakerasapi.h"
+// decides, and a failed listing is reported once and answers "not connected". The cases live in
+// isconnectedcases.h, which the Windows console test runs as well.
+#include "isconnectedcases.h"
 
-#include <QList>
 #include <QTest>
-
-using namespace mdConnectionTest;
-
-constexpr quint32 connectingDevice = mdConnectionTest::RASCS_ConnectDevice;
-constexpr quint32 authenticating = mdConnectionTest::RASCS_Authenticate;
 
 class TestIsConnected : public QObject
 {
@@ -23,49 +17,23 @@ private slots:
 
 void TestIsConnected::answer_data()
 {
-    QTest::addColumn<quint32>("enumerationResult");
-    QTest::addColumn<QList<quint32>>("states");
-    QTest::addColumn<bool>("expected");
-    QTest::addColumn<QList<quint32>>("reportedCodes");
-    QTest::addColumn<QList<quint32>>("handlesAsked");
-
-    using Codes = QList<quint32>;
-    QTest::newRow("listing fails") << ERROR_ACCESS_DENIED << Codes{RASCS_Connected} << false
-                                   << Codes{ERROR_ACCESS_DENIED} << Codes{};
-    QTest::newRow("no connection") << SUCCESS << Codes{} << false << Codes{} << Codes{0};
-    QTest::newRow("connected") << SUCCESS << Codes{RASCS_Connected} << true << Codes{} << Codes{1};
-    QTest::newRow("dialling") << SUCCESS << Codes{connectingDevice} << false << Codes{} << Codes{1};
-    QTest::newRow("authenticating")
-        << SUCCESS << Codes{authenticating} << false << Codes{} << Codes{1};
-    QTest::newRow("first connected, second not")
-        << SUCCESS << Codes{RASCS_Connected, authenticating} << true << Codes{} << Codes{1};
-    QTest::newRow("first not, second connected")
-        << SUCCESS << Codes{connectingDevice, RASCS_Connected} << false << Codes{} << Codes{1};
+    QTest::addColumn<std::size_t>("index");
+    const auto& cases = isconnectedcases::cases();
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        QTest::newRow(cases[i].name) << i;
+    }
 }
 
 void TestIsConnected::answer()
 {
-    QFETCH(quint32, enumerationResult);
-    QFETCH(QList<quint32>, states);
-    QFETCH(bool, expected);
-    QFETCH(QList<quint32>, reportedCodes);
-    QFETCH(QList<quint32>, handlesAsked);
-
-    FakeRasApi ras;
-    ras.enumerationResult = enumerationResult;
-    ras.states.assign(states.cbegin(), states.cend());
-    QList<quint32> reported;
-    const bool answer = connectiontest::firstConnectionIsConnected(
-        ras, [&reported](std::uint32_t code) { reported.append(code); });
-
-    QCOMPARE(answer, expected);
-    QCOMPARE(reported, reportedCodes);
-    QCOMPARE(ras.firstRecordSize, rasConnSize);
-    QCOMPARE(ras.byteCountOnEntry, 105472U); // 256 records of 412 bytes
-    QCOMPARE(QList<quint32>(ras.statusHandles.cbegin(), ras.statusHandles.cend()), handlesAsked);
-    for (const std::uint32_t size : ras.statusRecordSizes) {
-        QCOMPARE(size, rasConnStatusSize);
+    QFETCH(std::size_t, index);
+    const std::vector<std::string> mismatches =
+        isconnectedcases::run(isconnectedcases::cases()[index]);
+    std::string report;
+    for (const std::string& line : mismatches) {
+        report += "\n  " + line;
     }
+    QVERIFY2(mismatches.empty(), report.c_str());
 }
 
 QTEST_GUILESS_MAIN(TestIsConnected)

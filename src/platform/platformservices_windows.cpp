@@ -1,0 +1,9 @@
+// SPDX-License-Identifier: MIT
+#include "connection/rasapi32.h"
+#include "launcher/explorerlauncher.h"
+#include "platformservices.h"
+
+PlatformServices makePlatformServices()
+{
+    return {std::make_unique<connectiontest::RasApi32>(), std::make_unique<ExplorerLauncher>()};
+}
