@@ -37,7 +37,7 @@ programs=(
     "xlib-floor|build/bench/xlib-floor"
 )
 if [ "$peers" = yes ]; then
-    [ -x /usr/lib/ssh/x11-ssh-askpass ] && programs+=("x11-ssh-askpass|/usr/lib/ssh/x11-ssh-askpass")
+    [ -x /usr/libexec/ssh-askpass/x11-ssh-askpass ] && programs+=("x11-ssh-askpass|/usr/libexec/ssh-askpass/x11-ssh-askpass")
     [ -x /usr/lib/openssh/gnome-ssh-askpass ] && programs+=("gnome-ssh-askpass|/usr/lib/openssh/gnome-ssh-askpass")
     command -v lxqt-openssh-askpass >/dev/null && programs+=("lxqt-openssh-askpass|lxqt-openssh-askpass")
     command -v zenity >/dev/null && programs+=("zenity|zenity --forms --add-entry=Username --add-password=Password")
