@@ -31,6 +31,8 @@ class WindowTest(CorvaneTestCase):
 
     def test_pictures_are_shown_pixel_for_pixel(self):
         self.start()
+        # Mapped is not yet painted: let the first frame reach the server.
+        self.settle()
         width, height, data = self.window_pixels()
 
         def pixel(x, y):

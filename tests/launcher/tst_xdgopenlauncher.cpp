@@ -90,7 +90,7 @@ void TestXdgOpenLauncher::startsTheOpenerWithTheUrlAndWithoutFocusTokens()
     QVERIFY(lines.contains("activation=unset"));
     QVERIFY(lines.contains("kept=yes"));
     // Started detached: the opener is not our child, so it can never be left as our zombie.
-    QVERIFY(!lines.contains("ppid=" + QByteArray::number(qApp->applicationPid())));
+    QVERIFY(!lines.contains("ppid=" + QByteArray::number(QCoreApplication::applicationPid())));
     errno = 0;
     QCOMPARE(::waitpid(-1, nullptr, WNOHANG), -1);
     QCOMPARE(errno, ECHILD);
