@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
 // The dial-up functions read from interface lists built the way sysfs lays them out:
 // devices/virtual/net/NAME holds the attributes and class/net/NAME links to it.
+#include "../settings/filemodesapply.h"
 #include "connection/sysfsrasapi.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <QDir>
@@ -11,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <sys/stat.h>
+#include <thread>
 #include <utility>
 
 using namespace mdConnectionTest;
@@ -26,6 +29,12 @@ constexpr quint32 authenticating = mdConnectionTest::RASCS_Authenticate;
 const QByteArray absent = "(absent)";
 const QByteArray unreadable = "(a folder: opens, but reading fails)";
 const QByteArray fifo = "(a FIFO without writer)";
+const QByteArray noPermission = "(a file its mode forbids reading)";
+const QByteArray endless = "(a link to /dev/zero)";
+const QByteArray selfLink = "(a link to itself)";
+
+// Ten megabytes: an attribute file many thousand times too long.
+constexpr qsizetype hugeAttributeBytes = 10 * 1024 * 1024;
 
 enum class Shape
 {
@@ -69,6 +78,17 @@ bool writeAttribute(const QString& path, const QByteArray& content)
     if (content == fifo) {
         return ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0;
     }
+    if (content == noPermission) {
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly) && file.write("512\n") == 4 &&
+               file.setPermissions({});
+    }
+    if (content == endless) {
+        return QFile::link(u"/dev/zero"_s, path);
+    }
+    if (content == selfLink) {
+        return QFile::link(path, path);
+    }
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
 }
@@ -77,6 +97,10 @@ bool writeAttribute(const QString& path, const QByteArray& content)
 class Tree
 {
 public:
+    Tree() = default;
+    // In a folder of the given template instead of the system's temporary folder.
+    explicit Tree(const QString& templatePath) : root_(templatePath) {}
+
     QString netPath() const { return root_.filePath(u"class/net"_s); }
     std::filesystem::path netClassDir() const { return netPath().toStdString(); }
     QString devicePath(const QString& name) const
@@ -108,6 +132,15 @@ public:
 private:
     QTemporaryDir root_;
 };
+
+// A tree in memory where the system has a shared-memory folder: tens of thousands of files are
+// made there much faster than on a disk.
+Tree treeInMemory()
+{
+    const QFileInfo memory(u"/dev/shm"_s);
+    return memory.isDir() && memory.isWritable() ? Tree(u"/dev/shm/tst_sysfsrasapi-XXXXXX"_s)
+                                                 : Tree();
+}
 
 QByteArray text(const char* field)
 {
@@ -155,6 +188,9 @@ private slots:
     void reportsMissingFolder_data();
     void reportsMissingFolder();
     void readsAfreshEachCall();
+    void tenThousandEntries_data();
+    void tenThousandEntries();
+    void entriesComeAndGoWhileListed();
     void listsThisMachine();
 };
 
@@ -194,11 +230,21 @@ void TestSysfsRasApi::lists_data()
         {"type trailing space", odd("512 \n", "3\n")},
         {"type two newlines", odd("512\n\n", "3\n")},
         {"type too long", odd(QByteArray(61, '0') + "512\n", "3\n")}, // 65 bytes
+        {"type ten megabytes", odd(QByteArray(hugeAttributeBytes, '0') + "512\n", "3\n")},
+        {"type endless", odd(endless, "3\n")},
+        {"type unreadable by its mode", odd(noPermission, "3\n")},
+        {"type a link to itself", odd(selfLink, "3\n")},
+        {"type hexadecimal", odd("0x200\n", "3\n")},
+        {"type with a NUL", odd(QByteArray("512\0\n", 5), "3\n")},
         {"index absent", odd("512\n", absent)},
         {"index a word", odd("512\n", "three\n")},
         {"index negative", odd("512\n", "-3\n")},
         {"index 3 beyond 32 bits", odd("512\n", "4294967299\n")},
         {"index 0", odd("512\n", "0\n")},
+        {"index beyond 64 bits", odd("512\n", "36893488147419103235\n")},
+        {"index endless", odd("512\n", endless)},
+        {"index unreadable by its mode", odd("512\n", noPermission)},
+        {"index a link to itself", odd("512\n", selfLink)},
         {"dangling link", odd("512\n", "3\n", Shape::DanglingLink)},
         {"link loop", odd("512\n", "3\n", Shape::LinkLoop)},
         {"plain file", odd("512\n", "3\n", Shape::PlainFile)},
@@ -219,6 +265,7 @@ void TestSysfsRasApi::lists()
     }
 
     SysfsRasApi ras(tree.netClassDir());
+    const FileModesApply modesApply;
     const Listing listing = list(ras, 8);
     QCOMPARE(listing.result, SUCCESS);
     QCOMPARE(listing.count, static_cast<std::int32_t>(handles.size()));
@@ -258,6 +305,14 @@ void TestSysfsRasApi::readsState_data()
     row("flags unreadable", unreadable, "1\n", connectingDevice);
     row("flags negative", "-1\n", "1\n", connectingDevice);
     row("flags up beyond 32 bits", "0x100000001\n", "1\n", connectingDevice);
+    row("flags endless", endless, "1\n", connectingDevice);
+    row("flags unreadable by its mode", noPermission, "1\n", connectingDevice);
+    row("flags a link to itself", selfLink, "1\n", connectingDevice);
+    row("flags ten megabytes", "0x" + QByteArray(hugeAttributeBytes, '0') + "1\n", "1\n",
+        connectingDevice);
+    row("up, carrier endless", "0x1091\n", endless, authenticating);
+    row("up, carrier unreadable by its mode", "0x1091\n", noPermission, authenticating);
+    row("up, carrier a link to itself", "0x1091\n", selfLink, authenticating);
 }
 
 void TestSysfsRasApi::readsState()
@@ -272,6 +327,7 @@ void TestSysfsRasApi::readsState()
     QVERIFY(tree.add(entry));
 
     SysfsRasApi ras(tree.netClassDir());
+    const FileModesApply modesApply;
     RASCONNSTATUSA status{};
     status.dwSize = rasConnStatusSize;
     status.dwError = 1;
@@ -443,6 +499,114 @@ void TestSysfsRasApi::readsAfreshEachCall()
     QCOMPARE(listing.count, 1);
     QCOMPARE(listing.records[0].hrasconn, 1U);
     QCOMPARE(ras.RasGetConnectStatusA(2, &status), ERROR_INVALID_HANDLE);
+}
+
+void TestSysfsRasApi::tenThousandEntries_data()
+{
+    QTest::addColumn<int>("pppLinks");
+    QTest::addColumn<int>("bufferRecords");
+    QTest::addColumn<quint32>("result");
+
+    // The program's buffer holds 256 records.
+    QTest::newRow("one PPP link among them") << 1 << 256 << SUCCESS;
+    QTest::newRow("all PPP links, the program's buffer") << 10'000 << 256 << ERROR_BUFFER_TOO_SMALL;
+    QTest::newRow("all PPP links, room for all") << 10'000 << 10'000 << SUCCESS;
+}
+
+void TestSysfsRasApi::tenThousandEntries()
+{
+    QFETCH(int, pppLinks);
+    QFETCH(int, bufferRecords);
+    QFETCH(quint32, result);
+    constexpr int entries = 10'000;
+    const Tree tree = treeInMemory();
+    // Named against their index order, so that only sorting puts them right. The listing reads
+    // no more than the type and the index.
+    for (int i = 0; i < entries; ++i) {
+        const int index = entries - i;
+        const QString name = u"if%1"_s.arg(i, 5, 10, QLatin1Char('0'));
+        Entry entry = i < pppLinks ? ppp(name, index) : link(name, "1", index);
+        entry.flags = absent;
+        entry.carrier = absent;
+        QVERIFY(tree.add(entry));
+    }
+
+    SysfsRasApi ras(tree.netClassDir());
+    const Listing listing = list(ras, static_cast<std::size_t>(bufferRecords));
+    QCOMPARE(listing.result, result);
+    QCOMPARE(listing.count, pppLinks);
+    QCOMPARE(listing.byteCount, static_cast<std::uint32_t>(pppLinks) * rasConnSize);
+    if (result != SUCCESS) {
+        QCOMPARE(listing.records[0].hrasconn, 0U);
+        return;
+    }
+    for (int i = 0; i < pppLinks; ++i) {
+        const RASCONNA& record = listing.records[static_cast<std::size_t>(i)];
+        QCOMPARE(record.hrasconn, static_cast<quint32>(entries - pppLinks + 1 + i));
+        QCOMPARE(text(record.szEntryName),
+                 u"if%1"_s.arg(pppLinks - 1 - i, 5, 10, QLatin1Char('0')).toUtf8());
+    }
+}
+
+void TestSysfsRasApi::entriesComeAndGoWhileListed()
+{
+    // Two links stay; meanwhile another thread adds and takes away forty more, one file at a
+    // time, so that listings meet entries half made and half gone.
+    constexpr int comingAndGoing = 40;
+    constexpr int listings = 300;
+    const Tree tree = treeInMemory();
+    QVERIFY(tree.add(ppp(u"ppp0"_s, 2)));
+    QVERIFY(tree.add(ppp(u"ppp1"_s, 3)));
+    std::atomic<int> rounds = 0;
+    // Stopped and joined however the test leaves.
+    std::jthread churn([&](const std::stop_token& stop) {
+        while (!stop.stop_requested()) {
+            for (int i = 0; i < comingAndGoing; ++i) {
+                const QString name = u"pppx%1"_s.arg(i);
+                tree.add(ppp(name, 100 + i));
+                // Half of them go before they were ever complete.
+                if (i % 2 == 0) {
+                    QFile::remove(tree.devicePath(name) + u"/ifindex"_s);
+                }
+            }
+            for (int i = 0; i < comingAndGoing; ++i) {
+                const QString name = u"pppx%1"_s.arg(i);
+                QFile::remove(tree.devicePath(name) + u"/type"_s);
+                QFile::remove(tree.netPath() + u'/' + name);
+                QDir(tree.devicePath(name)).removeRecursively();
+            }
+            ++rounds;
+        }
+    });
+
+    SysfsRasApi ras(tree.netClassDir());
+    int sawOthers = 0;
+    for (int n = 0; n < listings && !QTest::currentTestFailed(); ++n) {
+        const Listing listing = list(ras, 256);
+        QCOMPARE(listing.result, SUCCESS);
+        QVERIFY(listing.count >= 2 && listing.count <= 2 + comingAndGoing);
+        QCOMPARE(listing.records[0].hrasconn, 2U);
+        QCOMPARE(listing.records[1].hrasconn, 3U);
+        for (std::int32_t i = 2; i < listing.count; ++i) {
+            const RASCONNA& record = listing.records[static_cast<std::size_t>(i)];
+            QVERIFY(record.hrasconn > listing.records[static_cast<std::size_t>(i) - 1].hrasconn);
+            QCOMPARE(text(record.szEntryName), u"pppx%1"_s.arg(record.hrasconn - 100).toUtf8());
+            // Asked about after it may have gone: it is either read or no connection.
+            RASCONNSTATUSA status{};
+            status.dwSize = rasConnStatusSize;
+            const std::uint32_t answer = ras.RasGetConnectStatusA(record.hrasconn, &status);
+            QVERIFY(answer == SUCCESS || answer == ERROR_INVALID_HANDLE);
+            QVERIFY(status.rasconnstate == RASCS_Connected ||
+                    status.rasconnstate == authenticating ||
+                    status.rasconnstate == connectingDevice || status.rasconnstate == 0);
+        }
+        sawOthers += listing.count > 2 ? 1 : 0;
+    }
+    churn.request_stop();
+    churn.join();
+    qInfo("%d listings met %d rounds of links coming and going; %d of them listed some", listings,
+          rounds.load(), sawOthers);
+    QVERIFY(rounds > 0);
 }
 
 void TestSysfsRasApi::listsThisMachine()

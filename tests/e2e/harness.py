@@ -17,6 +17,8 @@ from Xlib import X, Xatom, display, error, protocol
 BINARY = os.environ["CORVANE_BINARY"]
 ASSETS = os.environ["CORVANE_ASSETS"]
 TIMEOUT = 15.0
+# The settings of AddressSanitizer, LeakSanitizer and UndefinedBehaviorSanitizer.
+SANITIZER_SETTINGS = ("ASAN_OPTIONS", "LSAN_OPTIONS", "UBSAN_OPTIONS")
 
 # Where the controls are inside the window's client area.
 LOGIN = (232, 232)
@@ -104,6 +106,10 @@ class CorvaneTestCase(unittest.TestCase):
             "DESKTOP_STARTUP_ID": "startup-token-of-the-desktop",
             "XDG_ACTIVATION_TOKEN": "activation-token-of-the-desktop",
         }
+        # A build with sanitizers is told by these where and how to report.
+        for name in SANITIZER_SETTINGS:
+            if name in os.environ:
+                self.env[name] = os.environ[name]
         self.x = display.Display(self.xvfb.name)
         self.addCleanup(self.x.close)
         self.x.xfixes_query_version()

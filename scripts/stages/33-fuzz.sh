@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# A short libFuzzer run of the reading of one interface entry (tests/fuzz/), under the
+# sanitizers, seeded from the corpus kept in tests/fuzz/corpus/. New inputs it finds go to a
+# temporary folder, not into the repository; an input that breaks a rule or crashes is kept in
+# the build folder and fails the stage. CORVANE_FUZZ_SECONDS sets the length (60 by default);
+# CORVANE_SANITIZER_BUILD_DIR the build (build-sanitizers/, made by the sanitizer stage, or here).
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+source scripts/setup.sh
+
+mapfile -t packages < <(packages_in scripts/packages/build.txt scripts/packages/test-hardening.txt)
+install_packages "${packages[@]}"
+
+build=${CORVANE_SANITIZER_BUILD_DIR:-build-sanitizers}
+seconds=${CORVANE_FUZZ_SECONDS:-60}
+seeds=tests/fuzz/corpus/netentry
+fuzzer=$build/tests/fuzz/fuzz_netentry
+artifacts=$build/fuzz-artifacts
+found=$(mktemp -d)
+log=$(mktemp)
+trap 'rm -rf "$found" "$log"' EXIT
+
+if [ ! -x "$fuzzer" ]; then
+    sanitizers=address,undefined
+    CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DCORVANE_FUZZ=ON \
+        "-DCMAKE_CXX_FLAGS=-fsanitize=$sanitizers -fno-sanitize-recover=all -fno-omit-frame-pointer" \
+        "-DCMAKE_EXE_LINKER_FLAGS=-fsanitize=$sanitizers" >/dev/null
+fi
+cmake --build "$build" --target fuzz_netentry
+mkdir -p "$artifacts"
+
+say "fuzzing the reading of one interface entry for $seconds s from $(ls "$seeds" | wc -l) kept inputs"
+status=0
+"$fuzzer" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+    -artifact_prefix="$artifacts/" "$found" "$seeds" >"$log" 2>&1 || status=$?
+if [ "$status" -ne 0 ]; then
+    tail -n 60 "$log" >&2
+    say "FAILED: the fuzz target broke (exit status $status); the input is in $artifacts/"
+    exit 1
+fi
+executions=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
+coverage=$(grep -E '^#[0-9]+.*DONE' "$log" | tail -n 1 | grep -oE 'cov: [0-9]+' || true)
+say "ok: $executions executions in $seconds s ($coverage), $(ls "$found" | wc -l) new inputs, nothing broke"
