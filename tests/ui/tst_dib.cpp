@@ -3,6 +3,7 @@
 // damaged files.
 #include "ui/dib.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QImageReader>
 #include <QTest>
@@ -49,6 +50,8 @@ class TestDib : public QObject
 private slots:
     void picturesMatchQtsReader_data();
     void picturesMatchQtsReader();
+    void everyRowWidthRoundTrips_data();
+    void everyRowWidthRoundTrips();
     void iconAndCursorMatchQtsReader_data();
     void iconAndCursorMatchQtsReader();
     void damagedFilesAreRefused_data();
@@ -72,6 +75,38 @@ void TestDib::picturesMatchQtsReader()
     const QList<QImage> theirs = decodedByQt(QStringLiteral(CORVANE_ASSETS_DIR "/") + name);
     QCOMPARE(theirs.size(), 1);
     QCOMPARE(ours.convertToFormat(QImage::Format_ARGB32), theirs.first());
+}
+
+void TestDib::everyRowWidthRoundTrips_data()
+{
+    // Four pixels are converted at a time: every remainder, and rows padded by 0 to 3 bytes.
+    QTest::addColumn<int>("width");
+    for (const int width : {1, 2, 3, 4, 5, 6, 7, 8, 13}) {
+        QTest::addRow("%d pixels", width) << width;
+    }
+}
+
+void TestDib::everyRowWidthRoundTrips()
+{
+    QFETCH(int, width);
+    constexpr int height = 3;
+    QImage picture(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            // Distinct bytes in every channel, so that a swapped or shifted byte shows.
+            const int n = y * width + x;
+            picture.setPixel(x, y, qRgb(0x10 + n, 0x80 + n, 0xF0 - n));
+        }
+    }
+    QByteArray file;
+    QBuffer buffer(&file);
+    QVERIFY(buffer.open(QIODevice::WriteOnly));
+    QVERIFY(picture.save(&buffer, "BMP"));
+    QCOMPARE(qFromLittleEndian<quint16>(file.constData() + 28), quint16(24));
+
+    const auto decoded = dib::decodeBmp(file);
+    QVERIFY2(std::holds_alternative<QImage>(decoded), qPrintable(errorOf(decoded)));
+    QCOMPARE(std::get<QImage>(decoded), picture);
 }
 
 void TestDib::iconAndCursorMatchQtsReader_data()
