@@ -121,6 +121,11 @@ FrmLogin::FrmLogin(const Artwork& artwork, LoginServices services, QWidget* pare
     Image2->setObjectName(QStringLiteral("Image2"));
     Image2->move(picturesOrigin);
     Image2->setCursor(artwork.hand);
+    // The banner lies over the background. Marked opaque, it would make Qt clip the background
+    // to the area around it: a region rather than a rectangle, which Qt fills span by span on
+    // worker threads it starts for the purpose, instead of copying the picture in one blit.
+    // Drawing the banner's pixels twice costs far less.
+    Image2->setAttribute(Qt::WA_OpaquePaintEvent, false);
     Image2->setAccessibleName(QStringLiteral("Corvane web site"));
     Image2->setAccessibleDescription(
         QStringLiteral("Opens %1 in the web browser").arg(QString::fromUtf8(identity::siteUrl)));

@@ -6,6 +6,7 @@
 #include "ui/frmlogin.h"
 
 #include <memory>
+#include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -69,6 +70,8 @@ class TestFrmLogin : public QObject
 
 private slots:
     void initTestCase();
+    // First: the threads it looks for would outlive an earlier test's painting.
+    void paintingStartsNoThreads();
     void layoutMatchesTheDesign();
     void keyboardFocusStartsOnLoginAndTabs();
     void titleTellsTheDialUpState_data();
@@ -237,6 +240,21 @@ void TestFrmLogin::userNameComesFromTheStoreUnchanged()
     QCOMPARE(longName.child<QLineEdit>("txtUsername")->text(), name);
     QVERIFY(stored.child<QLineEdit>("txtPassword")->text().isEmpty());
     QVERIFY(stored.store.writes.isEmpty());
+}
+
+void TestFrmLogin::paintingStartsNoThreads()
+{
+    // Painting the overlapping pictures must stay a plain copy: where Qt has to fill a clipped
+    // region instead, it starts a pool of worker threads for it, at every full repaint.
+    const auto threads = [] {
+        return QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    };
+    const QStringList before = threads();
+    QVERIFY(!before.isEmpty());
+    Harness h(artwork_);
+    h.start();
+    h.window->repaint();
+    QCOMPARE(threads(), before);
 }
 
 void TestFrmLogin::passwordIsMaskedWithStars()
