@@ -6,8 +6,8 @@
 #include <QBuffer>
 #include <QFile>
 #include <QImageReader>
-#include <QTest>
 #include <QtEndian>
+#include <QTest>
 
 namespace {
 
