@@ -3,6 +3,7 @@
 #include "app/exitcode.h"
 #include "app/failurereport.h"
 #include "app/program.h"
+#include "app/startpreparation.h"
 #include "identity.h"
 
 #include <QApplication>
@@ -11,6 +12,9 @@ int main(int argc, char* argv[])
 {
     // Before anything else, so that no core dump can ever carry a password typed later.
     const auto coreDumpsAllowed = forbidCoreDumps();
+
+    // Meanwhile the toolkit loads and connects to the display.
+    auto prepared = prepareStart();
 
     QApplication application(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(identity::applicationTitle));
@@ -21,5 +25,5 @@ int main(int argc, char* argv[])
         reportStartupFailure(*coreDumpsAllowed);
         return toInt(ExitCode::StartupFailure);
     }
-    return runProgram(application);
+    return runProgram(application, prepared.get());
 }

@@ -13,14 +13,13 @@
 
 #include <QApplication>
 
-int runProgram(QApplication& application)
+int runProgram(QApplication& application, std::variant<ArtworkImages, Failure> artworkImages)
 {
-    auto loaded = loadArtwork();
-    if (const auto* failure = std::get_if<Failure>(&loaded)) {
+    if (const auto* failure = std::get_if<Failure>(&artworkImages)) {
         reportStartupFailure(*failure);
         return toInt(ExitCode::StartupFailure);
     }
-    const Artwork& artwork = std::get<Artwork>(loaded);
+    const Artwork artwork = toArtwork(std::get<ArtworkImages>(std::move(artworkImages)));
     // Message boxes carry the program's icon too.
     QApplication::setWindowIcon(artwork.icon);
 

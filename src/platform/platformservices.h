@@ -14,3 +14,7 @@ struct PlatformServices
 };
 
 PlatformServices makePlatformServices();
+
+// Loads the system's font configuration ahead of the toolkit's first use of a font, where the
+// platform has such a step. Safe on any thread, and before the application object exists.
+void loadFontConfiguration();

@@ -7,3 +7,8 @@ PlatformServices makePlatformServices()
 {
     return {std::make_unique<connectiontest::RasApi32>(), std::make_unique<ExplorerLauncher>()};
 }
+
+void loadFontConfiguration()
+{
+    // Windows keeps its fonts in the system itself: there is nothing to load ahead.
+}

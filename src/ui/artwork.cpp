@@ -29,7 +29,7 @@ std::variant<QByteArray, Failure> resourceData(const QString& file)
     return data;
 }
 
-std::variant<QPixmap, Failure> loadPicture(const QString& file)
+std::variant<QImage, Failure> decodePicture(const QString& file)
 {
     auto data = resourceData(file);
     if (auto* failure = std::get_if<Failure>(&data)) {
@@ -39,10 +39,11 @@ std::variant<QPixmap, Failure> loadPicture(const QString& file)
     if (const auto* error = std::get_if<QString>(&decoded)) {
         return cannotLoad(file, *error);
     }
-    return QPixmap::fromImage(std::get<QImage>(std::move(decoded)));
+    return std::get<QImage>(std::move(decoded));
 }
 
-std::variant<QList<dib::IconImage>, Failure> loadIconImages(const QString& file, dib::IconKind kind)
+std::variant<QList<dib::IconImage>, Failure> decodeIconImages(const QString& file,
+                                                              dib::IconKind kind)
 {
     auto data = resourceData(file);
     if (auto* failure = std::get_if<Failure>(&data)) {
@@ -55,50 +56,54 @@ std::variant<QList<dib::IconImage>, Failure> loadIconImages(const QString& file,
     return std::get<QList<dib::IconImage>>(std::move(decoded));
 }
 
-std::variant<QCursor, Failure> loadCursor(const QString& file)
-{
-    auto images = loadIconImages(file, dib::IconKind::Cursor);
-    if (auto* failure = std::get_if<Failure>(&images)) {
-        return *failure;
-    }
-    dib::IconImage& first = std::get<QList<dib::IconImage>>(images).first();
-    return QCursor(QPixmap::fromImage(std::move(first.image)), first.hotSpot.x(),
-                   first.hotSpot.y());
-}
-
-std::variant<QIcon, Failure> loadIcon(const QString& file)
-{
-    auto images = loadIconImages(file, dib::IconKind::Icon);
-    if (auto* failure = std::get_if<Failure>(&images)) {
-        return *failure;
-    }
-    QIcon icon;
-    for (dib::IconImage& image : std::get<QList<dib::IconImage>>(images)) {
-        icon.addPixmap(QPixmap::fromImage(std::move(image.image)));
-    }
-    return icon;
-}
-
 } // namespace
 
-std::variant<Artwork, Failure> loadArtwork()
+std::variant<ArtworkImages, Failure> decodeArtwork()
 {
-    auto background = loadPicture(backgroundFile);
+    auto background = decodePicture(backgroundFile);
     if (auto* failure = std::get_if<Failure>(&background)) {
         return *failure;
     }
-    auto banner = loadPicture(bannerFile);
+    auto banner = decodePicture(bannerFile);
     if (auto* failure = std::get_if<Failure>(&banner)) {
         return *failure;
     }
-    auto hand = loadCursor(handFile);
+    auto hand = decodeIconImages(handFile, dib::IconKind::Cursor);
     if (auto* failure = std::get_if<Failure>(&hand)) {
         return *failure;
     }
-    auto icon = loadIcon(iconFile);
+    auto icon = decodeIconImages(iconFile, dib::IconKind::Icon);
     if (auto* failure = std::get_if<Failure>(&icon)) {
         return *failure;
     }
-    return Artwork{std::get<QPixmap>(std::move(background)), std::get<QPixmap>(std::move(banner)),
-                   std::get<QCursor>(std::move(hand)), std::get<QIcon>(std::move(icon))};
+    // A cursor file is read for its first image, the one a system without cursor sizes shows.
+    return ArtworkImages{std::get<QImage>(std::move(background)),
+                         std::get<QImage>(std::move(banner)),
+                         std::get<QList<dib::IconImage>>(std::move(hand)).first(),
+                         std::get<QList<dib::IconImage>>(std::move(icon))};
+}
+
+Artwork toArtwork(ArtworkImages images)
+{
+    // The images are already in the screen's formats, so each pixmap takes over its image's
+    // pixels instead of converting a copy.
+    QIcon icon;
+    for (dib::IconImage& image : images.icon) {
+        icon.addPixmap(QPixmap::fromImage(std::move(image.image)));
+    }
+    const QPoint hotSpot = images.hand.hotSpot;
+    return Artwork{
+        QPixmap::fromImage(std::move(images.background)),
+        QPixmap::fromImage(std::move(images.banner)),
+        QCursor(QPixmap::fromImage(std::move(images.hand.image)), hotSpot.x(), hotSpot.y()),
+        std::move(icon)};
+}
+
+std::variant<Artwork, Failure> loadArtwork()
+{
+    auto decoded = decodeArtwork();
+    if (auto* failure = std::get_if<Failure>(&decoded)) {
+        return *failure;
+    }
+    return toArtwork(std::get<ArtworkImages>(std::move(decoded)));
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "app/failure.h"
+#include "dib.h"
 
 #include <QCursor>
 #include <QIcon>
@@ -17,5 +18,21 @@ struct Artwork
     QIcon icon;
 };
 
-// Loads every piece, or says which one could not be loaded and why.
+// The same pieces decoded into images. Making them needs no display, so it can run on any thread,
+// before the application object exists.
+struct ArtworkImages
+{
+    QImage background;
+    QImage banner;
+    dib::IconImage hand;
+    QList<dib::IconImage> icon;
+};
+
+// Decodes every piece, or says which one could not be decoded and why.
+std::variant<ArtworkImages, Failure> decodeArtwork();
+
+// The decoded images as the window uses them; on the GUI thread, once the application exists.
+Artwork toArtwork(ArtworkImages images);
+
+// Both steps at once.
 std::variant<Artwork, Failure> loadArtwork();
