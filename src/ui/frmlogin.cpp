@@ -87,13 +87,13 @@ QPushButton* makeButton(const QString& name, const QString& caption, const QRect
 }
 
 QLineEdit* makeTextBox(const QString& name, const QString& accessibleName, const QRect& geometry,
-                       QWidget* parent)
+                       const QFont& font, QWidget* parent)
 {
     auto* box = new QLineEdit(parent);
     box->setObjectName(name);
     box->setAccessibleName(accessibleName);
     box->setGeometry(geometry);
-    box->setFont(textBoxFont());
+    box->setFont(font);
     // No length limit of the window's own: QLineEdit would otherwise cut text at 32767.
     box->setMaxLength(std::numeric_limits<int>::max());
     return box;
@@ -137,11 +137,13 @@ FrmLogin::FrmLogin(const Artwork& artwork, LoginServices services, QWidget* pare
     CmdExit = makeButton(QStringLiteral("CmdExit"), QStringLiteral("Exit"), exitGeometry, this);
     connect(CmdExit, &QPushButton::clicked, this, &FrmLogin::CmdExit_Click);
 
+    // Both boxes share one font, looked up once.
+    const QFont boxFont = textBoxFont();
     txtUsername = makeTextBox(QStringLiteral("txtUsername"), QStringLiteral("Username"),
-                              usernameGeometry, this);
+                              usernameGeometry, boxFont, this);
 
     txtPassword = makeTextBox(QStringLiteral("txtPassword"), QStringLiteral("Password"),
-                              passwordGeometry, this);
+                              passwordGeometry, boxFont, this);
     txtPassword->setEchoMode(QLineEdit::Password);
     txtPassword->setAttribute(Qt::WA_InputMethodEnabled, false);
     txtPassword->setInputMethodHints(Qt::ImhHiddenText | Qt::ImhSensitiveData |
