@@ -13,7 +13,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/setup.sh
 
-runs=15 warmup=3 install_peers=no peers=yes
+runs=31 warmup=3 install_peers=no peers=yes
 while [ $# -gt 0 ]; do
     case "$1" in
     --runs) runs=$2; shift 2 ;;
@@ -70,8 +70,11 @@ if "$measure" --timeout-ms 1500 -- build/bench/never-paints >/dev/null 2>&1; the
 fi
 "$measure" -- build/bench/xlib-floor >/dev/null
 
+# Each round starts one program further on, so that no program always follows the same one (a
+# program that has just been stopped can still keep the machine and the X server busy).
 for ((round = 1; round <= warmup + runs; round++)); do
-    for entry in "${programs[@]}"; do
+    for ((i = 0; i < ${#programs[@]}; i++)); do
+        entry=${programs[(round + i) % ${#programs[@]}]}
         name=${entry%%|*}
         read -r -a command <<<"${entry#*|}"
         if ! result=$("$measure" -- "${command[@]}" 2>"$work/$name.err"); then
