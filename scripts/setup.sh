@@ -57,12 +57,17 @@ install_packages() {
         apt-get install -y -q --no-install-recommends "${missing[@]}"
 }
 
+# install_listed LISTFILE...: installs what the given package lists name.
+install_listed() {
+    local -a packages
+    mapfile -t packages < <(packages_in "$@")
+    install_packages "${packages[@]}"
+}
+
 # setup_build LISTFILE...: installs what building needs and what the given lists name, then
 # configures and builds into build/.
 setup_build() {
-    local -a packages
-    mapfile -t packages < <(packages_in scripts/packages/build.txt "$@")
-    install_packages "${packages[@]}"
+    install_listed scripts/packages/build.txt "$@"
     cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
     cmake --build build
 }

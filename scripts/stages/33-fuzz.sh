@@ -9,8 +9,7 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 source scripts/setup.sh
 
-mapfile -t packages < <(packages_in scripts/packages/build.txt scripts/packages/test-hardening.txt)
-install_packages "${packages[@]}"
+install_listed scripts/packages/build.txt scripts/packages/test-hardening.txt
 
 build=${CORVANE_SANITIZER_BUILD_DIR:-build-sanitizers}
 seconds=${CORVANE_FUZZ_SECONDS:-60}

@@ -12,8 +12,7 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 source scripts/setup.sh
 
-mapfile -t packages < <(packages_in scripts/packages/test.txt scripts/packages/test-desktop.txt)
-install_packages "${packages[@]}"
+install_listed scripts/packages/test.txt scripts/packages/test-desktop.txt
 
 build=${CORVANE_BUILD_DIR:-build}
 package_name=corvane
