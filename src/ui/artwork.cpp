@@ -98,12 +98,3 @@ Artwork toArtwork(ArtworkImages images)
         QCursor(QPixmap::fromImage(std::move(images.hand.image)), hotSpot.x(), hotSpot.y()),
         std::move(icon)};
 }
-
-std::variant<Artwork, Failure> loadArtwork()
-{
-    auto decoded = decodeArtwork();
-    if (auto* failure = std::get_if<Failure>(&decoded)) {
-        return *failure;
-    }
-    return toArtwork(std::get<ArtworkImages>(std::move(decoded)));
-}

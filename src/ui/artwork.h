@@ -33,6 +33,3 @@ std::variant<ArtworkImages, Failure> decodeArtwork();
 
 // The decoded images as the window uses them; on the GUI thread, once the application exists.
 Artwork toArtwork(ArtworkImages images);
-
-// Both steps at once.
-std::variant<Artwork, Failure> loadArtwork();

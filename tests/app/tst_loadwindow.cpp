@@ -3,10 +3,10 @@
 // shown or read, and the failure reaches the standard start-up report.
 #include "../connection/fakerasapi.h"
 #include "../ui/doubles.h"
+#include "../ui/programartwork.h"
 #include "app/failurereport.h"
 #include "app/loadwindow.h"
 #include "connection/bindingfailure.h"
-#include "ui/artwork.h"
 #include "ui/frmlogin.h"
 
 #include <memory>

@@ -2,7 +2,7 @@
 // The login window with its services replaced: its layout, load sequence and commands.
 #include "../connection/fakerasapi.h"
 #include "doubles.h"
-#include "ui/artwork.h"
+#include "programartwork.h"
 #include "ui/frmlogin.h"
 
 #include <memory>
