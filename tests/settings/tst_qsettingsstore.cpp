@@ -154,7 +154,11 @@ private slots:
     void onlyAnAbandonedLockIsCleared();
 
 private:
+    // Points the store at a configuration home of its own, not made yet.
+    void useConfigHome(const QString& name);
+
     QTemporaryDir root_;
+    int cases_ = 0;
     QString configHome_;
     QString folder_;
     QString file_;
@@ -164,11 +168,7 @@ private:
 void TestQSettingsStore::initTestCase()
 {
     QVERIFY(root_.isValid());
-    // A configuration home that some cases take away, to see the store make it.
-    configHome_ = root_.filePath(u"config"_s);
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(configHome_));
-    folder_ = configHome_ + u"/Corvane"_s;
-    file_ = folder_ + u"/Corvane.conf"_s;
+    useConfigHome(u"config"_s);
     QCOMPARE(store_.fileName(app), file_);
     // The very file QSettings would use for the organisation and application.
     QCOMPARE(QSettings(QSettings::NativeFormat, QSettings::UserScope, app, app).fileName(), file_);
@@ -176,8 +176,22 @@ void TestQSettingsStore::initTestCase()
 
 void TestQSettingsStore::init()
 {
-    QVERIFY(QDir(configHome_).removeRecursively());
+    // Each case has a configuration home of its own, as each start of the program has a file it
+    // has not read before. QSettings keeps every file it has read in a cache of the process and
+    // reads a file again only when its size or modification time changed: two cases that wrote
+    // files of one size at one path within one tick of the file system's clock would read the
+    // earlier case's entry.
+    useConfigHome(u"config-%1"_s.arg(++cases_));
     QVERIFY(QDir().mkpath(configHome_));
+}
+
+void TestQSettingsStore::useConfigHome(const QString& name)
+{
+    // Some cases take the configuration home away, to see the store make it.
+    configHome_ = root_.filePath(name);
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(configHome_));
+    folder_ = configHome_ + u"/Corvane"_s;
+    file_ = folder_ + u"/Corvane.conf"_s;
 }
 
 void TestQSettingsStore::defaultOnlyWhenTheEntryIsMissing_data()
