@@ -1,20 +1,27 @@
 // SPDX-License-Identifier: MIT
-// The platform's pieces of the program, chosen once, at build time, by the platform's source file.
+// The platform's pieces of the program, chosen once, at build time, by the platform's source file
+// (platformservices_linux.cpp or platformservices_windows.cpp).
 #pragma once
 
-#include "connection/mdconnectiontest.h"
-#include "launcher/sitelauncher.h"
+#include "core/failure.h"
+#include "core/mdconnectiontest.h"
+#include "core/settingsstore.h"
+#include "core/sitelauncher.h"
 
 #include <memory>
+#include <variant>
+
+namespace platform {
 
 struct PlatformServices
 {
+    std::unique_ptr<core::SettingsStore> store;
     std::unique_ptr<mdConnectionTest::RasApi> ras;
-    std::unique_ptr<SiteLauncher> launcher;
+    std::unique_ptr<core::SiteLauncher> launcher;
 };
 
-PlatformServices makePlatformServices();
+// Call it first thing at start. Where the platform asks for it, it first makes the process fit to
+// hold a typed password; then it makes the services. Returns what failed, for the start-up report.
+std::variant<PlatformServices, core::Failure> startPlatform();
 
-// Loads the system's font configuration ahead of the toolkit's first use of a font, where the
-// platform has such a step. Safe on any thread, and before the application object exists.
-void loadFontConfiguration();
+} // namespace platform

@@ -1,25 +1,27 @@
 // SPDX-License-Identifier: MIT
-#include "connection/sysfsrasapi.h"
-#include "launcher/xdgopenlauncher.h"
-#include "platformservices.h"
+#include "identity.h"
+#include "platform/platformservices.h"
+#include "processsafety.h"
+#include "settingsfilestore.h"
+#include "sysfsrasapi.h"
+#include "xdgopenlauncher.h"
 
-#include <fontconfig/fontconfig.h>
+namespace platform {
 
 namespace {
 // The kernel's list of network interfaces; dial-up links are its PPP entries.
 constexpr char netClassDir[] = "/sys/class/net";
 } // namespace
 
-PlatformServices makePlatformServices()
+std::variant<PlatformServices, core::Failure> startPlatform()
 {
-    return {std::make_unique<connectiontest::SysfsRasApi>(netClassDir),
-            std::make_unique<XdgOpenLauncher>()};
+    auto safeguarded = safeguardProcess();
+    if (auto* failure = std::get_if<core::Failure>(&safeguarded)) {
+        return *failure;
+    }
+    return PlatformServices{std::make_unique<SettingsFileStore>(identity::applicationTitle),
+                            std::make_unique<connectiontest::SysfsRasApi>(netClassDir),
+                            std::make_unique<XdgOpenLauncher>(std::get<rlimit>(safeguarded))};
 }
 
-void loadFontConfiguration()
-{
-    // Fontconfig keeps one configuration for the process, made once by whichever caller comes
-    // first; Qt's font database then finds it ready. Should loading fail, Qt meets the same
-    // failure when it loads fonts itself, and deals with it there.
-    FcInit();
-}
+} // namespace platform

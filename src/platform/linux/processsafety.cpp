@@ -1,17 +1,58 @@
 // SPDX-License-Identifier: MIT
-#include "corelimit.h"
+#include "processsafety.h"
+
+#include "systemerror.h"
 
 #include <cerrno>
-#include <cstring>
-#include <sys/resource.h>
+#include <fcntl.h>
+#include <optional>
+#include <string>
+#include <sys/prctl.h>
+#include <unistd.h>
 
-std::optional<Failure> forbidCoreDumps()
+namespace platform {
+
+namespace {
+
+// Standard input, output and error.
+constexpr int standardDescriptors = 3;
+
+std::optional<core::Failure> openClosedStandardDescriptors()
 {
-    // The hard limit as well as the soft one, so that nothing later in the process can lift it.
-    constexpr rlimit none{0, 0};
-    if (::setrlimit(RLIMIT_CORE, &none) != 0) {
-        return Failure{QStringLiteral("Could not forbid core dumps"),
-                       QString::fromLocal8Bit(std::strerror(errno))};
+    for (int descriptor = 0; descriptor < standardDescriptors; ++descriptor) {
+        if (::fcntl(descriptor, F_GETFD) != -1 || errno != EBADF) {
+            continue;
+        }
+        // The lowest free descriptor is the closed one.
+        const int opened = ::open("/dev/null", O_RDWR);
+        if (opened != descriptor) {
+            return core::Failure{"Could not open /dev/null as descriptor " +
+                                     std::to_string(descriptor),
+                                 opened < 0 ? systemReason(errno) : "another descriptor came"};
+        }
     }
     return std::nullopt;
 }
+
+} // namespace
+
+std::variant<rlimit, core::Failure> safeguardProcess()
+{
+    if (auto failure = openClosedStandardDescriptors()) {
+        return *failure;
+    }
+    if (::prctl(PR_SET_DUMPABLE, 0, 0, 0, 0) != 0) {
+        return core::Failure{"Could not make the process non-dumpable", systemReason(errno)};
+    }
+    rlimit startedWith{};
+    if (::getrlimit(RLIMIT_CORE, &startedWith) != 0) {
+        return core::Failure{"Could not read the core-dump limit", systemReason(errno)};
+    }
+    const rlimit lowered{0, startedWith.rlim_max};
+    if (::setrlimit(RLIMIT_CORE, &lowered) != 0) {
+        return core::Failure{"Could not forbid core dumps", systemReason(errno)};
+    }
+    return startedWith;
+}
+
+} // namespace platform

@@ -4,7 +4,7 @@
 // active connection; its interface index is its handle.
 #pragma once
 
-#include "mdconnectiontest.h"
+#include "core/mdconnectiontest.h"
 
 #include <cstdint>
 #include <filesystem>

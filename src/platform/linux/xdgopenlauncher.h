@@ -1,11 +1,25 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "sitelauncher.h"
+#include "core/sitelauncher.h"
+
+#include <sys/resource.h>
+
+namespace platform {
 
 // Opens a web address with xdg-open, the freedesktop.org way to hand it to the user's browser.
-class XdgOpenLauncher final : public SiteLauncher
+// The opener is started detached (it is never this process's child, so it leaves no zombie),
+// with standard input on /dev/null, without the desktop's focus tokens, and with the core-dump
+// limits the program was started with rather than the ones it set for itself.
+class XdgOpenLauncher final : public core::SiteLauncher
 {
 public:
-    std::optional<Failure> openSite(const QString& url) override;
+    explicit XdgOpenLauncher(rlimit coreLimitForStarted);
+
+    std::optional<core::Failure> openSite(const std::string& url) override;
+
+private:
+    rlimit coreLimitForStarted_;
 };
+
+} // namespace platform

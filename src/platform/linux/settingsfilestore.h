@@ -1,0 +1,36 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "core/settingsstore.h"
+
+#include <string>
+#include <variant>
+
+namespace platform {
+
+// The settings store in one INI file per application, <config home>/<organization>/
+// <application>.conf, in the format QSettings reads and writes: the section "General" is the
+// file's top level, written [General]. Reading never changes the file and never waits on
+// something that is not a regular file. A write replaces the whole file only once the new one is
+// complete on the disk, keeps the other entries and the file's mode, and creates a missing file
+// and its folders readable by their owner only. A file that cannot be read, or that is not a
+// regular file, is never replaced.
+class SettingsFileStore final : public core::SettingsStore
+{
+public:
+    explicit SettingsFileStore(std::string organization);
+
+    std::string GetSetting(const std::string& application, const std::string& section,
+                           const std::string& key, const std::string& defaultValue) const override;
+    std::optional<core::Failure> SaveSetting(const std::string& application,
+                                             const std::string& section, const std::string& key,
+                                             const std::string& value) override;
+
+    // The file that holds the entries of `application`, or why there is none.
+    std::variant<std::string, core::Failure> fileName(const std::string& application) const;
+
+private:
+    std::string organization_;
+};
+
+} // namespace platform
