@@ -12,14 +12,14 @@ const QString bannerFile = QStringLiteral(":/assets/banner.bmp");
 const QString handFile = QStringLiteral(":/assets/hand.cur");
 const QString iconFile = QStringLiteral(":/assets/corvane.ico");
 
-Failure cannotLoad(const QString& file, const QString& why)
+core::Failure cannotLoad(const QString& file, const QString& why)
 {
-    return Failure{QStringLiteral("Could not load %1").arg(file), why};
+    return core::Failure{"Could not load " + file.toStdString(), why.toStdString()};
 }
 
 // The artwork is stored uncompressed in the program, so this is a view of the program's own
 // pages, not a copy.
-std::variant<QByteArray, Failure> resourceData(const QString& file)
+std::variant<QByteArray, core::Failure> resourceData(const QString& file)
 {
     const QResource resource(file);
     const QByteArray data = resource.uncompressedData();
@@ -29,10 +29,10 @@ std::variant<QByteArray, Failure> resourceData(const QString& file)
     return data;
 }
 
-std::variant<QImage, Failure> decodePicture(const QString& file)
+std::variant<QImage, core::Failure> decodePicture(const QString& file)
 {
     auto data = resourceData(file);
-    if (auto* failure = std::get_if<Failure>(&data)) {
+    if (auto* failure = std::get_if<core::Failure>(&data)) {
         return *failure;
     }
     auto decoded = dib::decodeBmp(std::get<QByteArray>(data));
@@ -42,11 +42,11 @@ std::variant<QImage, Failure> decodePicture(const QString& file)
     return std::get<QImage>(std::move(decoded));
 }
 
-std::variant<QList<dib::IconImage>, Failure> decodeIconImages(const QString& file,
-                                                              dib::IconKind kind)
+std::variant<QList<dib::IconImage>, core::Failure> decodeIconImages(const QString& file,
+                                                                    dib::IconKind kind)
 {
     auto data = resourceData(file);
-    if (auto* failure = std::get_if<Failure>(&data)) {
+    if (auto* failure = std::get_if<core::Failure>(&data)) {
         return *failure;
     }
     auto decoded = dib::decodeIconFile(std::get<QByteArray>(data), kind);
@@ -58,22 +58,22 @@ std::variant<QList<dib::IconImage>, Failure> decodeIconImages(const QString& fil
 
 } // namespace
 
-std::variant<ArtworkImages, Failure> decodeArtwork()
+std::variant<ArtworkImages, core::Failure> decodeArtwork()
 {
     auto background = decodePicture(backgroundFile);
-    if (auto* failure = std::get_if<Failure>(&background)) {
+    if (auto* failure = std::get_if<core::Failure>(&background)) {
         return *failure;
     }
     auto banner = decodePicture(bannerFile);
-    if (auto* failure = std::get_if<Failure>(&banner)) {
+    if (auto* failure = std::get_if<core::Failure>(&banner)) {
         return *failure;
     }
     auto hand = decodeIconImages(handFile, dib::IconKind::Cursor);
-    if (auto* failure = std::get_if<Failure>(&hand)) {
+    if (auto* failure = std::get_if<core::Failure>(&hand)) {
         return *failure;
     }
     auto icon = decodeIconImages(iconFile, dib::IconKind::Icon);
-    if (auto* failure = std::get_if<Failure>(&icon)) {
+    if (auto* failure = std::get_if<core::Failure>(&icon)) {
         return *failure;
     }
     // A cursor file is read for its first image, the one a system without cursor sizes shows.

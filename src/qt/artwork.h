@@ -2,7 +2,7 @@
 // The pictures, the hand cursor and the icon that the program carries inside it.
 #pragma once
 
-#include "app/failure.h"
+#include "core/failure.h"
 #include "dib.h"
 
 #include <QCursor>
@@ -29,7 +29,7 @@ struct ArtworkImages
 };
 
 // Decodes every piece, or says which one could not be decoded and why.
-std::variant<ArtworkImages, Failure> decodeArtwork();
+std::variant<ArtworkImages, core::Failure> decodeArtwork();
 
 // The decoded images as the window uses them; on the GUI thread, once the application exists.
 Artwork toArtwork(ArtworkImages images);

@@ -1,27 +1,24 @@
 // SPDX-License-Identifier: MIT
 #include "failurereport.h"
 
+#include "core/texts.h"
 #include "identity.h"
 
 #include <cstdio>
 #include <QMessageBox>
 
-void printFailure(const Failure& failure)
+void printFailure(const core::Failure& failure)
 {
-    const QByteArray line = QStringLiteral("%1: %2\n")
-                                .arg(QString::fromUtf8(identity::executableName), failure.text())
-                                .toLocal8Bit();
-    std::fputs(line.constData(), stderr);
+    const std::string line = std::string(identity::executableName) + ": " + failure.text() + '\n';
+    std::fwrite(line.data(), 1, line.size(), stderr);
     std::fflush(stderr);
 }
 
-void reportStartupFailure(const Failure& failure)
+void reportStartupFailure(const core::Failure& failure)
 {
     printFailure(failure);
-    const QString title = QString::fromUtf8(identity::applicationTitle);
-    QMessageBox box(QMessageBox::Critical, title,
-                    QStringLiteral("%1 failed to start and will close.").arg(title),
-                    QMessageBox::Ok);
-    box.setInformativeText(failure.text());
+    QMessageBox box(QMessageBox::Critical, QString::fromStdString(core::texts::applicationTitle),
+                    QString::fromStdString(core::texts::startupFailed), QMessageBox::Ok);
+    box.setInformativeText(QString::fromStdString(failure.text()));
     box.exec();
 }

@@ -1,50 +1,37 @@
 // SPDX-License-Identifier: MIT
-// The login window: the program's only window.
+// The login window in Qt Widgets: the program's only window on Linux. It builds the controls,
+// paints the artwork and forwards clicks to the window's procedures, which do the rest.
 #pragma once
 
+#include "core/loginprocedures.h"
+#include "core/loginview.h"
 #include "passwordeventmask.h"
 
 #include <QWidget>
 
-namespace mdConnectionTest {
-class RasApi;
-}
-class Messages;
 class PictureBox;
 class QLineEdit;
 class QPushButton;
-class SettingsStore;
-class SiteLauncher;
 struct Artwork;
 
-// What the window asks of the world outside it. The owner keeps these alive while the window is.
-struct LoginServices
-{
-    SettingsStore& store;
-    mdConnectionTest::RasApi& ras;
-    SiteLauncher& launcher;
-    Messages& messages;
-};
-
-class FrmLogin final : public QWidget
+class FrmLogin final : public QWidget, public core::LoginView
 {
     Q_OBJECT
 
 public:
-    FrmLogin(const Artwork& artwork, LoginServices services, QWidget* parent = nullptr);
+    FrmLogin(const Artwork& artwork, core::LoginServices services);
 
-    // The load sequence, run once before the window is first shown: the dial-up state into the
-    // title, the remembered user name into its box.
-    void Form_Load();
+    // Form_Load and the click procedures.
+    core::LoginProcedures& procedures() { return procedures_; }
+
+    void setCaption(const std::string& caption) override;
+    void setUserName(const std::string& name) override;
+    std::string userName() const override;
+    void unload() override;
+    void endProgram() override;
 
 private:
-    bool IsConnected();
-
-    void cmdLogin_Click();
-    void CmdExit_Click();
-    void Image2_Click();
-
-    LoginServices services_;
+    core::LoginProcedures procedures_;
     // Made before the password box, so that no keystroke of it reaches a screen reader unmasked.
     PasswordEventMask passwordEventMask_;
 

@@ -1,27 +1,30 @@
 // SPDX-License-Identifier: MIT
 #include "messageboxes.h"
 
-#include "identity.h"
+#include "core/texts.h"
+#include "failurereport.h"
 
 #include <QMessageBox>
 
 namespace {
 
-void showModal(QWidget* parent, QMessageBox::Icon icon, const QString& text)
+void showModal(QWidget* parent, QMessageBox::Icon icon, const std::string& text)
 {
-    QMessageBox box(icon, QString::fromUtf8(identity::applicationTitle), text, QMessageBox::Ok,
-                    parent);
+    QMessageBox box(icon, QString::fromStdString(core::texts::applicationTitle),
+                    QString::fromStdString(text), QMessageBox::Ok, parent);
     box.exec();
 }
 
 } // namespace
 
-void MessageBoxes::plain(QWidget* parent, const QString& text)
+void MessageBoxes::plain(const std::string& text, const core::Failure& cause)
 {
-    showModal(parent, QMessageBox::NoIcon, text);
+    printFailure(cause);
+    showModal(nullptr, QMessageBox::NoIcon, text);
 }
 
-void MessageBoxes::failure(QWidget* parent, const QString& text)
+void MessageBoxes::failure(const std::string& text, const core::Failure& cause)
 {
-    showModal(parent, QMessageBox::Warning, text);
+    printFailure(cause);
+    showModal(owner_, QMessageBox::Warning, text);
 }

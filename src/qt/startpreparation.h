@@ -3,8 +3,8 @@
 // and connects to the display.
 #pragma once
 
-#include "app/failure.h"
-#include "ui/artwork.h"
+#include "artwork.h"
+#include "core/failure.h"
 
 #include <future>
 #include <variant>
@@ -12,4 +12,4 @@
 // Decodes the artwork and loads the system's font configuration. Call it before the application
 // object is made, and take the result before the first widget is: the toolkit then finds the
 // font configuration loaded instead of loading it on the GUI thread itself.
-std::future<std::variant<ArtworkImages, Failure>> prepareStart();
+std::future<std::variant<ArtworkImages, core::Failure>> prepareStart();
