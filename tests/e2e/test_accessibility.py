@@ -16,17 +16,11 @@ import threading
 import time
 import unittest
 
-from harness import PASSWORD_BOX, USERNAME_BOX, CorvaneTestCase, wait_for
+from harness import (BANNER_RECT, EXIT_RECT, LOGIN_RECT, PASSWORD_BOX, PASSWORD_RECT,
+                     USERNAME_BOX, USERNAME_RECT, QtDesktop, wait_for)
 
 READER = os.path.join(os.path.dirname(os.path.abspath(__file__)), "atspi_reader.py")
 READER_TIMEOUT = 40
-
-# The controls at 96 DPI, in the window: x, y, width, height.
-LOGIN_RECT = (8, 216, 449, 33)
-EXIT_RECT = (8, 256, 449, 33)
-USERNAME_RECT = (240, 136, 217, 25)
-PASSWORD_RECT = (240, 176, 217, 25)
-BANNER_RECT = (0, 0, 456, 135)
 
 # Typed into the password box: none of its characters occurs in any name in the window.
 PASSWORD = "qz7K46"
@@ -122,7 +116,7 @@ class Listener:
         return self.heard()
 
 
-class ScreenReaderTest(CorvaneTestCase):
+class ScreenReaderTest(QtDesktop):
     def setUp(self):
         super().setUp()
         self.bus = SessionBus(self.env)
@@ -134,8 +128,7 @@ class ScreenReaderTest(CorvaneTestCase):
         window = self.start()
         # As a window manager would when the window is shown: it gets the keyboard.
         self.focus()
-        geometry = window.get_geometry()
-        self.origin = (geometry.x, geometry.y)
+        self.origin = self.client_origin()
         return window
 
     def read_tree(self):

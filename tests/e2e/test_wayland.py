@@ -13,7 +13,9 @@ import subprocess
 import tempfile
 import unittest
 
-from harness import BINARY, TIMEOUT, wait_for
+from harness import TIMEOUT, QtDesktop, wait_for
+
+BINARY = QtDesktop.BINARY
 
 SOCKET = "corvane-test"
 CLIENT = (460, 292)

@@ -9,7 +9,7 @@
 // `carrier`, separated by NUL bytes. A missing field leaves its file out; a field of the single
 // byte 0x7f is a folder (it opens, but reading fails), 0x7e a link to itself, 0x7d a link to
 // /dev/zero.
-#include "connection/sysfsrasapi.h"
+#include "platform/linux/sysfsrasapi.h"
 
 #include <cstdint>
 #include <cstdio>

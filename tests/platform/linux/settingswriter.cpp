@@ -6,57 +6,54 @@
 //   settingswriter write    stores each name read from stdin (UTF-8, separated by NUL bytes),
 //                           printing "saving N T" before and "saved N T" after the N-th write
 //   settingswriter read D   prints the stored name, or D when there is none
-#include "settings/qsettingsstore.h"
+#include "platform/linux/settingsfilestore.h"
 
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
 #include <iterator>
-#include <QByteArray>
-#include <QList>
-#include <QString>
 #include <string>
 
 namespace {
 
-const QString application = QStringLiteral("Corvane");
-const QString section = QStringLiteral("General");
-const QString key = QStringLiteral("LastUser");
+const std::string application = "Corvane";
+const std::string section = "General";
+const std::string key = "LastUser";
 
 // One line per step, with the time on the system's monotonic clock in microseconds, which all
 // processes share: the tests tell from it whether the writes of several writers overlapped.
-void say(const char* what, qsizetype index)
+void say(const char* what, std::size_t index)
 {
     const auto now = std::chrono::duration_cast<std::chrono::microseconds>(
         std::chrono::steady_clock::now().time_since_epoch());
-    std::printf("%s %lld %lld\n", what, static_cast<long long>(index),
-                static_cast<long long>(now.count()));
+    std::printf("%s %zu %lld\n", what, index, static_cast<long long>(now.count()));
     std::fflush(stdout);
 }
 
-int write(QSettingsStore& store)
+int write(platform::SettingsFileStore& store)
 {
     const std::string input{std::istreambuf_iterator<char>(std::cin),
                             std::istreambuf_iterator<char>()};
-    const QList<QByteArray> names = QByteArray::fromStdString(input).split('\0');
-    for (qsizetype i = 0; i < names.size(); ++i) {
-        say("saving", i);
+    std::size_t index = 0;
+    for (std::size_t start = 0; start <= input.size(); ++index) {
+        const std::size_t end = std::min(input.find('\0', start), input.size());
+        say("saving", index);
         if (const auto failure =
-                store.SaveSetting(application, section, key, QString::fromUtf8(names[i]))) {
-            std::fprintf(stderr, "settingswriter: %s\n", qPrintable(failure->text()));
+                store.SaveSetting(application, section, key, input.substr(start, end - start))) {
+            std::fprintf(stderr, "settingswriter: %s\n", failure->text().c_str());
             return 1;
         }
-        say("saved", i);
+        say("saved", index);
+        start = end + 1;
     }
     return 0;
 }
 
-int read(const QSettingsStore& store, const char* defaultValue)
+int read(const platform::SettingsFileStore& store, const char* defaultValue)
 {
-    const QByteArray name =
-        store.GetSetting(application, section, key, QString::fromUtf8(defaultValue)).toUtf8();
-    std::fwrite(name.constData(), 1, static_cast<std::size_t>(name.size()), stdout);
+    const std::string name = store.GetSetting(application, section, key, defaultValue);
+    std::fwrite(name.data(), 1, name.size(), stdout);
     return 0;
 }
 
@@ -64,7 +61,7 @@ int read(const QSettingsStore& store, const char* defaultValue)
 
 int main(int argc, char* argv[])
 {
-    QSettingsStore store(application);
+    platform::SettingsFileStore store(application);
     if (argc == 2 && std::strcmp(argv[1], "write") == 0) {
         return write(store);
     }

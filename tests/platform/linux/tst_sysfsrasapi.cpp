@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The dial-up functions read from interface lists built the way sysfs lays them out:
 // devices/virtual/net/NAME holds the attributes and class/net/NAME links to it.
-#include "../settings/filemodesapply.h"
-#include "connection/sysfsrasapi.h"
+#include "filemodesapply.h"
+#include "platform/linux/sysfsrasapi.h"
 
 #include <atomic>
 #include <cerrno>
@@ -188,10 +188,7 @@ private slots:
     void reportsMissingFolder_data();
     void reportsMissingFolder();
     void readsAfreshEachCall();
-    void tenThousandEntries_data();
-    void tenThousandEntries();
     void entriesComeAndGoWhileListed();
-    void listsThisMachine();
 };
 
 void TestSysfsRasApi::lists_data()
@@ -501,53 +498,6 @@ void TestSysfsRasApi::readsAfreshEachCall()
     QCOMPARE(ras.RasGetConnectStatusA(2, &status), ERROR_INVALID_HANDLE);
 }
 
-void TestSysfsRasApi::tenThousandEntries_data()
-{
-    QTest::addColumn<int>("pppLinks");
-    QTest::addColumn<int>("bufferRecords");
-    QTest::addColumn<quint32>("result");
-
-    // The program's buffer holds 256 records.
-    QTest::newRow("one PPP link among them") << 1 << 256 << SUCCESS;
-    QTest::newRow("all PPP links, the program's buffer") << 10'000 << 256 << ERROR_BUFFER_TOO_SMALL;
-    QTest::newRow("all PPP links, room for all") << 10'000 << 10'000 << SUCCESS;
-}
-
-void TestSysfsRasApi::tenThousandEntries()
-{
-    QFETCH(int, pppLinks);
-    QFETCH(int, bufferRecords);
-    QFETCH(quint32, result);
-    constexpr int entries = 10'000;
-    const Tree tree = treeInMemory();
-    // Named against their index order, so that only sorting puts them right. The listing reads
-    // no more than the type and the index.
-    for (int i = 0; i < entries; ++i) {
-        const int index = entries - i;
-        const QString name = u"if%1"_s.arg(i, 5, 10, QLatin1Char('0'));
-        Entry entry = i < pppLinks ? ppp(name, index) : link(name, "1", index);
-        entry.flags = absent;
-        entry.carrier = absent;
-        QVERIFY(tree.add(entry));
-    }
-
-    SysfsRasApi ras(tree.netClassDir());
-    const Listing listing = list(ras, static_cast<std::size_t>(bufferRecords));
-    QCOMPARE(listing.result, result);
-    QCOMPARE(listing.count, pppLinks);
-    QCOMPARE(listing.byteCount, static_cast<std::uint32_t>(pppLinks) * rasConnSize);
-    if (result != SUCCESS) {
-        QCOMPARE(listing.records[0].hrasconn, 0U);
-        return;
-    }
-    for (int i = 0; i < pppLinks; ++i) {
-        const RASCONNA& record = listing.records[static_cast<std::size_t>(i)];
-        QCOMPARE(record.hrasconn, static_cast<quint32>(entries - pppLinks + 1 + i));
-        QCOMPARE(text(record.szEntryName),
-                 u"if%1"_s.arg(pppLinks - 1 - i, 5, 10, QLatin1Char('0')).toUtf8());
-    }
-}
-
 void TestSysfsRasApi::entriesComeAndGoWhileListed()
 {
     // Two links stay; meanwhile another thread adds and takes away forty more, one file at a
@@ -607,32 +557,6 @@ void TestSysfsRasApi::entriesComeAndGoWhileListed()
     qInfo("%d listings met %d rounds of links coming and going; %d of them listed some", listings,
           rounds.load(), sawOthers);
     QVERIFY(rounds > 0);
-}
-
-void TestSysfsRasApi::listsThisMachine()
-{
-    const QDir net(u"/sys/class/net"_s);
-    if (!net.exists()) {
-        QSKIP("this machine has no /sys/class/net");
-    }
-    QStringList pppLinks;
-    for (const QString& name : net.entryList(QDir::AllEntries | QDir::NoDotAndDotDot)) {
-        QFile type(net.filePath(name) + u"/type"_s);
-        if (type.open(QIODevice::ReadOnly) && type.readAll() == "512\n") {
-            pppLinks.append(name);
-        }
-    }
-
-    SysfsRasApi ras(net.path().toStdString());
-    const Listing listing = list(ras, 256);
-    QCOMPARE(listing.result, SUCCESS);
-    QStringList listed;
-    for (std::int32_t i = 0; i < listing.count; ++i) {
-        listed.append(QString::fromUtf8(listing.records[i].szEntryName));
-    }
-    listed.sort();
-    pppLinks.sort();
-    QCOMPARE(listed, pppLinks);
 }
 
 QTEST_GUILESS_MAIN(TestSysfsRasApi)
