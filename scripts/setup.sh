@@ -71,3 +71,13 @@ setup_build() {
     cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
     cmake --build build
 }
+
+# configure_sanitizer_build FOLDER: the clang build under AddressSanitizer and
+# UndefinedBehaviorSanitizer that the sanitizer, fuzz and clang-tidy stages share.
+configure_sanitizer_build() {
+    local sanitizers=address,undefined
+    CC=clang CXX=clang++ cmake -S . -B "$1" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DCORVANE_FUZZ=ON -DCORVANE_HARDENING=OFF -DCMAKE_EXPORT_COMPILE_COMMANDS=ON \
+        "-DCMAKE_CXX_FLAGS=-fsanitize=$sanitizers -fno-sanitize-recover=all -fno-omit-frame-pointer" \
+        "-DCMAKE_EXE_LINKER_FLAGS=-fsanitize=$sanitizers" >/dev/null
+}

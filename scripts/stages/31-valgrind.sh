@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# valgrind's memcheck on the real program as a person uses it: start on a private X server, a
-# name and a password typed, Login, Exit. It fails on any error memcheck reports (invalid
+# valgrind's memcheck on the real program as a person uses it: the end-to-end keyboard journey
+# (start, Return and Escape in the boxes, names typed, Login by Space and Return, Tab both ways,
+# Exit) with the program run under memcheck. It fails on any error memcheck reports (invalid
 # accesses, uninitialised values used) and on any block definitely lost, except those that
 # tests/valgrind/qt-platform.supp explains, all of them inside the platform's libraries.
 # CORVANE_BUILD_DIR names the build whose program is run (build/ by default).
@@ -9,73 +10,33 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 source scripts/setup.sh
 
-install_listed scripts/packages/build.txt scripts/packages/test-hardening.txt
+install_listed scripts/packages/build.txt scripts/packages/test*.txt
 
-build=${CORVANE_BUILD_DIR:-build}
-suppressions=tests/valgrind/qt-platform.supp
-# Where the controls are inside the window.
-username_box=(348 148)
-password_box=(348 188)
-login_button=(232 232)
-exit_button=(232 272)
-# memcheck runs the program some thirty times slower than it runs alone.
-timeout=180
-
-fail() {
-    say "FAILED: $*"
-    exit 1
-}
-
-work=$(mktemp -d)
-xvfb_pid= valgrind_pid=
-cleanup() {
-    [ -n "$valgrind_pid" ] && kill "$valgrind_pid" 2>/dev/null
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-    wait 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-xvfb_pid=$!
-timeout 30 sh -c 'until [ -s "$1" ]; do sleep 0.05; done' sh "$work/display" ||
-    fail "Xvfb did not start"
-export DISPLAY=":$(tr -d '[:space:]' <"$work/display")"
-mkdir -m 700 "$work/home" "$work/runtime"
-export HOME=$work/home XDG_CONFIG_HOME=$work/home/config XDG_RUNTIME_DIR=$work/runtime
-settings=$XDG_CONFIG_HOME/Corvane/Corvane.conf
+build=$(realpath "${CORVANE_BUILD_DIR:-build}")
+logs=$(mktemp -d)
+trap 'rm -rf "$logs"' EXIT
 
 # A child that the platform's libraries fork and end without exec is a copy of the program whose
 # threads are gone; its report would be about them, not about the program.
-valgrind --tool=memcheck --leak-check=full --show-leak-kinds=definite \
-    --errors-for-leak-kinds=definite --error-exitcode=99 --child-silent-after-fork=yes \
-    --num-callers=40 --suppressions="$suppressions" --log-file="$work/memcheck.log" \
-    "$build/corvane" &
-valgrind_pid=$!
-window=$(timeout "$timeout" xdotool search --sync --onlyvisible --pid "$valgrind_pid" \
-    --name '^Corvane \(' | head -n 1) || fail "no login window within $timeout s"
-say "the login window is up under memcheck"
-
-xdotool windowfocus --sync "$window"
-xdotool mousemove --window "$window" "${username_box[@]}" click 1 \
-    key --delay 40 ctrl+a BackSpace type --delay 40 'ann memcheck'
-xdotool mousemove --window "$window" "${password_box[@]}" click 1 \
-    type --delay 40 'not-a-real-password'
-xdotool mousemove --window "$window" "${login_button[@]}" click 1
-timeout "$timeout" sh -c 'until grep -q "LastUser=ann memcheck" "$1" 2>/dev/null; do
-    sleep 0.2; done' sh "$settings" || fail "Login stored nothing within $timeout s"
-say "Login stored the name"
-xdotool mousemove --window "$window" "${exit_button[@]}" click 1
-
+memcheck="valgrind --tool=memcheck --leak-check=full --show-leak-kinds=definite
+    --errors-for-leak-kinds=definite --error-exitcode=99 --child-silent-after-fork=yes
+    --num-callers=40 --suppressions=$PWD/tests/valgrind/qt-platform.supp
+    --log-file=$logs/memcheck.%p.log"
+# memcheck runs the program some thirty times slower than it runs alone.
+if ! (cd tests/e2e && CORVANE_RUN_UNDER="$memcheck" CORVANE_TIMEOUT=180 \
+    CORVANE_BINARY="$build/corvane" CORVANE_SETTINGS_WRITER="$build/tests/platform/linux/settingswriter" \
+    CORVANE_ASSETS="$PWD/../../assets" /usr/bin/python3 -m unittest test_window.QtWindowTest.test_keyboard); then
+    cat "$logs"/memcheck.*.log >&2
+    say "FAILED: the journey under memcheck, see above"
+    exit 1
+fi
 status=0
-wait "$valgrind_pid" || status=$?
-valgrind_pid=
-grep -E 'ERROR SUMMARY|definitely lost:' "$work/memcheck.log" | sed -E 's/^==[0-9]+== +//' >&2
-if [ "$status" -ne 0 ]; then
-    sed -E 's/^==[0-9]+== ?//' "$work/memcheck.log" >&2
-    fail "memcheck reported errors (exit status $status), see above"
-fi
-if grep -E 'definitely lost: [1-9]' "$work/memcheck.log" >/dev/null; then
-    fail "blocks were definitely lost"
-fi
-say "ok: start, Login and Exit under memcheck: no errors and no block definitely lost"
+for log in "$logs"/memcheck.*.log; do
+    grep -E 'ERROR SUMMARY|definitely lost:' "$log" | sed -E 's/^==[0-9]+== +//' >&2
+    if ! grep -q 'ERROR SUMMARY: 0 errors' "$log" || grep -qE 'definitely lost: [1-9]' "$log"; then
+        sed -E 's/^==[0-9]+== ?//' "$log" >&2
+        status=1
+    fi
+done
+[ "$status" -eq 0 ] || { say "FAILED: memcheck reported errors or lost blocks, see above"; exit 1; }
+say "ok: the keyboard journey under memcheck: no errors and no block definitely lost"

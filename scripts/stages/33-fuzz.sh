@@ -20,13 +20,7 @@ found=$(mktemp -d)
 log=$(mktemp)
 trap 'rm -rf "$found" "$log"' EXIT
 
-if [ ! -x "$fuzzer" ]; then
-    sanitizers=address,undefined
-    CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-        -DCORVANE_FUZZ=ON \
-        "-DCMAKE_CXX_FLAGS=-fsanitize=$sanitizers -fno-sanitize-recover=all -fno-omit-frame-pointer" \
-        "-DCMAKE_EXE_LINKER_FLAGS=-fsanitize=$sanitizers" >/dev/null
-fi
+[ -f "$build/build.ninja" ] || configure_sanitizer_build "$build"
 cmake --build "$build" --target fuzz_netentry
 mkdir -p "$artifacts"
 
