@@ -1,7 +1,8 @@
 # SPDX-License-Identifier: MIT
-# What `cmake --install` puts where: the program and, in the layout of the freedesktop.org
-# specifications, its application-menu entry, its icon at every size the generator draws and its
-# software-centre entry. Included from the top-level CMakeLists.txt.
+# What `cmake --install` puts where: the program, its manual page, its licence and changelog and,
+# where freedesktop.org desktops look for them, its application-menu entry, its icon at every
+# size the generator draws and its software-centre entry. Included from the top-level
+# CMakeLists.txt.
 if(NOT TARGET corvane)
     return()
 endif()
@@ -40,6 +41,39 @@ install(FILES ${CORVANE_METAINFO_FILE} DESTINATION ${CMAKE_INSTALL_DATADIR}/meta
 install(FILES ${PROJECT_SOURCE_DIR}/LICENSE
     DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/${CORVANE_EXECUTABLE_NAME}
     RENAME copyright)
+
+# The manual page corvane(1) and the changelog, gzipped at build time as Debian's tools do it.
+# The changelog goes where Debian keeps that of a package whose version has no Debian revision
+# (changelog.gz, not changelog.Debian.gz). Both name the version being built.
+set(CORVANE_MANUAL_PAGE ${PROJECT_SOURCE_DIR}/data/${CORVANE_EXECUTABLE_NAME}.1)
+set(CORVANE_CHANGELOG ${PROJECT_SOURCE_DIR}/data/changelog)
+file(STRINGS ${CORVANE_MANUAL_PAGE} corvane_manual_title
+    REGEX "^\\.TH .* \"Corvane ${PROJECT_VERSION}\" ")
+if(NOT corvane_manual_title)
+    message(FATAL_ERROR "The .TH line of ${CORVANE_MANUAL_PAGE} does not name "
+        "Corvane ${PROJECT_VERSION}")
+endif()
+file(STRINGS ${CORVANE_CHANGELOG} corvane_changelog_top LIMIT_COUNT 1)
+if(NOT corvane_changelog_top MATCHES "^${CORVANE_EXECUTABLE_NAME} \\(${PROJECT_VERSION}\\) ")
+    message(FATAL_ERROR "${CORVANE_CHANGELOG} does not start with an entry for ${PROJECT_VERSION}")
+endif()
+set(corvane_documents)
+foreach(document IN ITEMS ${CORVANE_MANUAL_PAGE} ${CORVANE_CHANGELOG})
+    cmake_path(GET document FILENAME name)
+    set(compressed ${PROJECT_BINARY_DIR}/generated/${name}.gz)
+    add_custom_command(OUTPUT ${compressed}
+        COMMAND ${CMAKE_COMMAND} -DINPUT=${document} -DOUTPUT=${compressed}
+            -P ${PROJECT_SOURCE_DIR}/cmake/gzip.cmake
+        DEPENDS ${document} ${PROJECT_SOURCE_DIR}/cmake/gzip.cmake
+        COMMENT "Compressing ${name}"
+        VERBATIM)
+    list(APPEND corvane_documents ${compressed})
+endforeach()
+add_custom_target(corvane_documents ALL DEPENDS ${corvane_documents})
+install(FILES ${PROJECT_BINARY_DIR}/generated/${CORVANE_EXECUTABLE_NAME}.1.gz
+    DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${PROJECT_BINARY_DIR}/generated/changelog.gz
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/${CORVANE_EXECUTABLE_NAME})
 # The sides that tools/artgen draws the desktop's icons at.
 foreach(side IN ITEMS 16 32 48 64 128)
     install(FILES ${PROJECT_SOURCE_DIR}/assets/icons/corvane-${side}.png

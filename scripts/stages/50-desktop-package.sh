@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # Corvane as a person installing it meets it: the menu entry and the software-centre entry pass
-# their validators, `cmake --install` lays out exactly the expected files, and CPack's Debian
-# package carries them with dependencies read from the program, installs with dpkg, starts from
-# its menu entry's command under a private X server with the right title, and removes cleanly.
+# their validators and the manual page man's, `cmake --install` lays out exactly the expected
+# files, and CPack's Debian package carries them with dependencies read from the program, installs
+# with dpkg, starts from its menu entry's command under a private X server with the right title,
+# and removes cleanly.
 #
 # It installs the package into this machine (as CI does, as root), so it refuses to run where a
 # package or a program called corvane is installed already, and removes its own package on any
@@ -18,6 +19,8 @@ build=${CORVANE_BUILD_DIR:-build}
 package_name=corvane
 desktop_file=data/corvane.desktop
 metainfo_file=data/corvane.metainfo.xml
+manual_page=data/corvane.1
+changelog=data/changelog
 icon_sides=(16 32 48 64 128)
 # Where the Exit button is in the window.
 exit_button=(232 272)
@@ -52,14 +55,33 @@ validate_entries() {
     say "ok: $1 and $2 pass desktop-file-validate and appstreamcli validate --no-net --pedantic"
 }
 
+# check_manual_page PAGE: man formats it without a warning, and its NAME line serves whatis.
+check_manual_page() {
+    local report
+    report=$(man --warnings -l "$1" 2>&1 >/dev/null) || fail "man -l $1: $report"
+    [ -z "$report" ] || fail "man --warnings -l $1 reports: $report"
+    lexgrog "$1" >/dev/null || fail "lexgrog finds no NAME line for whatis in $1"
+    say "ok: $1 formats without warnings and has a NAME line for whatis"
+}
+
 # The files a prefix P must hold, relative to it.
 expected_files() {
     printf '%s\n' bin/corvane share/applications/corvane.desktop \
-        share/metainfo/corvane.metainfo.xml share/doc/corvane/copyright
+        share/metainfo/corvane.metainfo.xml share/doc/corvane/copyright \
+        share/doc/corvane/changelog.gz share/man/man1/corvane.1.gz
     local side
     for side in "${icon_sides[@]}"; do
         printf 'share/icons/hicolor/%sx%s/apps/corvane.png\n' "$side" "$side"
     done
+}
+
+# check_compressed FILE SOURCE: FILE is SOURCE after gzip -9n (no name, no time stamp).
+check_compressed() {
+    local kind
+    kind=$(file -b "$1")
+    [[ $kind == "gzip compressed data, max compression, from Unix"* ]] ||
+        fail "$1 is not compressed with gzip -9n: $kind"
+    cmp -s <(zcat "$1") "$2" || fail "$1 does not hold $2"
 }
 
 # check_layout PREFIX: exactly the expected files, the icons each the committed picture.
@@ -75,20 +97,25 @@ check_layout() {
         cmp -s "$icon" "assets/icons/corvane-$side.png" ||
             fail "$icon is not assets/icons/corvane-$side.png"
     done
-    say "ok: $prefix holds exactly the program, the menu entry, the metainfo, the licence and" \
-        "the icon at ${icon_sides[*]} pixels"
+    # Compressed as Debian's tools do: the best compression, with no name or time stamp.
+    check_compressed "$prefix/share/man/man1/corvane.1.gz" "$manual_page"
+    check_compressed "$prefix/share/doc/corvane/changelog.gz" "$changelog"
+    say "ok: $prefix holds exactly the program, the manual page, the menu entry, the metainfo," \
+        "the licence, the changelog and the icon at ${icon_sides[*]} pixels"
 }
 
 [ -x "$build/corvane" ] || fail "no program in $build/: build first (./test.sh does)"
 
-# 1. The entries as written.
+# 1. The entries and the manual page as written.
 validate_entries "$desktop_file" "$metainfo_file"
+check_manual_page "$manual_page"
 
 # 2. cmake --install into a fresh prefix.
 cmake --install "$build" --prefix "$work/prefix" >/dev/null
 check_layout "$work/prefix"
 validate_entries "$work/prefix/share/applications/corvane.desktop" \
     "$work/prefix/share/metainfo/corvane.metainfo.xml"
+check_manual_page "$work/prefix/share/man/man1/corvane.1.gz"
 
 # 3. The Debian package.
 cpack --config "$build/CPackConfig.cmake" -G DEB -B "$work/package" >/dev/null
