@@ -24,8 +24,14 @@ It remembers the last user name, never the password, and a click on the title
 banner opens the product's web site. It runs on X11 and natively on Wayland,
 is sharp on high-DPI screens, and names its controls for screen readers.]=])
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
-# The program is built with debugging information; the package carries the program alone.
-set(CPACK_STRIP_FILES ON)
+# The program is built with debugging information; the package carries the program alone,
+# stripped as Debian's own packages are (cmake/packagestrip.cmake).
+if(NOT CMAKE_STRIP)
+    message(FATAL_ERROR "The Debian package needs strip (binutils)")
+endif()
+set(CPACK_CORVANE_STRIP ${CMAKE_STRIP})
+set(CPACK_CORVANE_PROGRAM ${CMAKE_INSTALL_BINDIR}/${CORVANE_EXECUTABLE_NAME})
+set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/packagestrip.cmake)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
