@@ -2,9 +2,9 @@
 # SPDX-License-Identifier: MIT
 # Corvane as a person installing it meets it: the menu entry and the software-centre entry pass
 # their validators and the manual page man's, `cmake --install` lays out exactly the expected
-# files, and CPack's Debian package carries them with dependencies read from the program, installs
-# with dpkg, starts from its menu entry's command under a private X server with the right title,
-# and removes cleanly.
+# files, and CPack's Debian package carries them with dependencies read from the program, has
+# nothing for lintian to report, installs with dpkg, starts from its menu entry's command under a
+# private X server with the right title, and removes cleanly.
 #
 # It installs the package into this machine (as CI does, as root), so it refuses to run where a
 # package or a program called corvane is installed already, and removes its own package on any
@@ -142,6 +142,14 @@ diff <(expected_files | sed 's|^|usr/|' | sort) \
     fail "the package holds other files than expected (diff above: < expected, > found)"
 say "ok: $(basename "$deb"): version $project_version, Depends computed from the program" \
     "($depends), a real Description, the installed files under /usr"
+# lintian, its pedantic and informational tags included, must have nothing to say. Run as root,
+# it warns that it is: that line is about this machine, not the package.
+lintian_status=0
+report=$(lintian --display-info --pedantic "$deb" 2>&1) || lintian_status=$?
+report=$(grep -vx 'running with root privileges is not recommended!' <<<"$report" || true)
+[ "$lintian_status" -eq 0 ] && [ -z "$report" ] ||
+    fail "lintian (exit status $lintian_status) reports on $(basename "$deb"): $report"
+say "ok: lintian --display-info --pedantic reports nothing on $(basename "$deb")"
 
 # 4. Install it into this machine.
 if dpkg-query -W -f='${Status}\n' "$package_name" 2>/dev/null | grep -q ' installed$'; then
