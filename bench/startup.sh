@@ -6,21 +6,35 @@
 # private Xvfb with no window manager, measured from outside by build/bench/corvane-firstframe.
 #
 #   bench/startup.sh [--runs N] [--warmup N] [--install-peers] [--no-peers]
+#                    [--also NAME=COMMAND]...
 #
 # --install-peers installs the peers' Debian packages first (ssh-askpass, ssh-askpass-gnome,
 # lxqt-openssh-askpass, zenity); without it, the peers that are installed are measured.
+# --also adds a program to the same round-robin under NAME (letters, digits, '.', '_', '-'), such
+# as another build of Corvane: --also corvane-lazy=build-lazy/corvane. COMMAND is split at blanks.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/setup.sh
 
-runs=31 warmup=3 install_peers=no peers=yes
+usage() {
+    say "usage: bench/startup.sh [--runs N] [--warmup N] [--install-peers] [--no-peers]" \
+        "[--also NAME=COMMAND]..."
+    exit 2
+}
+
+runs=31 warmup=3 install_peers=no peers=yes also=()
 while [ $# -gt 0 ]; do
     case "$1" in
     --runs) runs=$2; shift 2 ;;
     --warmup) warmup=$2; shift 2 ;;
     --install-peers) install_peers=yes; shift ;;
     --no-peers) peers=no; shift ;;
-    *) say "usage: bench/startup.sh [--runs N] [--warmup N] [--install-peers] [--no-peers]"; exit 2 ;;
+    --also)
+        [[ ${2-} =~ ^([A-Za-z0-9._-]+)=(.*[^[:space:]].*)$ ]] || usage
+        also+=("${BASH_REMATCH[1]}|${BASH_REMATCH[2]}")
+        shift 2
+        ;;
+    *) usage ;;
     esac
 done
 
@@ -42,6 +56,15 @@ if [ "$peers" = yes ]; then
     command -v lxqt-openssh-askpass >/dev/null && programs+=("lxqt-openssh-askpass|lxqt-openssh-askpass")
     command -v zenity >/dev/null && programs+=("zenity|zenity --forms --add-entry=Username --add-password=Password")
 fi
+for entry in "${also[@]}"; do
+    for known in "${programs[@]}"; do
+        if [ "${known%%|*}" = "${entry%%|*}" ]; then
+            say "--also ${entry%%|*}: that name is taken"
+            exit 2
+        fi
+    done
+    programs+=("$entry")
+done
 
 work=$(mktemp -d)
 xvfb_pid=

@@ -7,6 +7,8 @@
 #
 # GCC and Clang on Linux only: the mingw-w64 build for Windows gets none of it.
 option(CORVANE_HARDENING "Build with Debian's hardening flags (GCC or Clang on Linux)" ON)
+# Off only to measure what immediate binding costs at start (bench/startup.sh --also).
+option(CORVANE_BIND_NOW "Resolve every dynamic symbol at start (-z now) in a hardened build" ON)
 
 add_library(corvane_hardening INTERFACE)
 if(NOT CORVANE_HARDENING OR NOT CMAKE_SYSTEM_NAME STREQUAL "Linux"
@@ -48,4 +50,4 @@ set_target_properties(corvane_hardening PROPERTIES INTERFACE_POSITION_INDEPENDEN
 
 target_link_options(corvane_hardening INTERFACE
     LINKER:-z,relro
-    LINKER:-z,now)
+    $<$<BOOL:${CORVANE_BIND_NOW}>:LINKER:-z,now>)
