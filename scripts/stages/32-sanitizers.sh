@@ -28,7 +28,9 @@ cmake --build "$build" --target corvane settingswriter tst_core tst_sysfsrasapi 
 # children (the program, the settings writers) report there too.
 # allocator_may_return_null: the format's tests hand QSettings values that ask its deserialiser
 # for gigabytes, which glibc refuses and Qt survives; AddressSanitizer would end the process.
-export ASAN_OPTIONS="detect_leaks=1:halt_on_error=1:allocator_may_return_null=1:log_path=$reports/asan"
+# disable_coredump=0: the program is tested for handing on the core limit it was started with,
+# which AddressSanitizer would otherwise lower before the program starts.
+export ASAN_OPTIONS="detect_leaks=1:halt_on_error=1:allocator_may_return_null=1:disable_coredump=0:log_path=$reports/asan"
 export LSAN_OPTIONS="suppressions=$PWD/tests/sanitizers/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:log_path=$reports/ubsan"
 
