@@ -2,17 +2,18 @@
 #include "explorerlauncher.h"
 
 #include "startdetached.h"
+#include "widetext.h"
 
-std::optional<Failure> ExplorerLauncher::openSite(const QString& url)
+namespace platform {
+
+std::optional<core::Failure> ExplorerLauncher::openSite(const std::string& url)
 {
-    const std::optional<std::string> reason = launch::startDetached(
-        launch::explorerCommandLine(url.toStdWString()), launch::showWithoutActivating);
+    const std::optional<std::string> reason =
+        launch::startDetached(launch::explorerCommandLine(widen(url)), launch::showWithoutActivating);
     if (reason) {
-        // The system's text comes in the ANSI code page, which is Qt's local 8-bit encoding on
-        // Windows.
-        return Failure{
-            QStringLiteral("Could not open %1").arg(url),
-            QString::fromLocal8Bit(reason->data(), static_cast<qsizetype>(reason->size()))};
+        return core::Failure{"Could not open " + url, *reason};
     }
     return std::nullopt;
 }
+
+} // namespace platform

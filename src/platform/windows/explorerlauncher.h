@@ -1,12 +1,16 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "sitelauncher.h"
+#include "core/sitelauncher.h"
+
+namespace platform {
 
 // Opens a web address the Windows way: the command line "explorer <url>", started with window
 // style 4 (shown without being activated), which hands the address to the user's browser.
-class ExplorerLauncher final : public SiteLauncher
+class ExplorerLauncher final : public core::SiteLauncher
 {
 public:
-    std::optional<Failure> openSite(const QString& url) override;
+    std::optional<core::Failure> openSite(const std::string& url) override;
 };
+
+} // namespace platform

@@ -1,14 +1,16 @@
 // SPDX-License-Identifier: MIT
-#include "connection/rasapi32.h"
-#include "launcher/explorerlauncher.h"
-#include "platformservices.h"
+#include "explorerlauncher.h"
+#include "platform/platformservices.h"
+#include "rasapi32.h"
+#include "registrystore.h"
 
-PlatformServices makePlatformServices()
+namespace platform {
+
+std::variant<PlatformServices, core::Failure> startPlatform()
 {
-    return {std::make_unique<connectiontest::RasApi32>(), std::make_unique<ExplorerLauncher>()};
+    return PlatformServices{std::make_unique<RegistryStore>(),
+                            std::make_unique<connectiontest::RasApi32>(),
+                            std::make_unique<ExplorerLauncher>()};
 }
 
-void loadFontConfiguration()
-{
-    // Windows keeps its fonts in the system itself: there is nothing to load ahead.
-}
+} // namespace platform

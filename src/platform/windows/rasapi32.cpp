@@ -1,33 +1,66 @@
 // SPDX-License-Identifier: MIT
 #include "rasapi32.h"
 
-#include "bindingfailure.h"
-#include "platform/windowserror.h"
+#include "core/bindingfailure.h"
+#include "windowserror.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <type_traits>
 #include <utility>
-// <windows.h> comes after the records: its error-code macros would otherwise rewrite the return
-// codes that mdconnectiontest.h declares under the same names.
-#include <windows.h>
 
 namespace connectiontest {
 
+namespace {
+
+// The program's records under names of their own: <ras.h>, below, makes RASCONNA and
+// RASCONNSTATUSA macros for its records. It and <windows.h> come after the records, whose return
+// codes share their names with the error-code macros of <windows.h>.
+using ConnectionRecord = mdConnectionTest::RASCONNA;
+using StatusRecord = mdConnectionTest::RASCONNSTATUSA;
 using mdConnectionTest::HRASCONN;
-using mdConnectionTest::RASCONNA;
-using mdConnectionTest::RASCONNSTATUSA;
+
+} // namespace
+
+} // namespace connectiontest
+
+#include <windows.h>
+// The platform's own records, to check the program's against.
+#include <ras.h>
+
+namespace connectiontest {
 
 namespace {
 
-// The records carry the connection handle in 32 bits, as 32-bit Windows passes it: the program
-// is built for i686, where the 412- and 160-byte record versions are the platform's own.
-static_assert(sizeof(HANDLE) == sizeof(HRASCONN), "build for 32-bit Windows (i686)");
+// The records' handle is a HANDLE as the platform passes it: 32 bits in the 412- and 160-byte
+// versions of 32-bit Windows, 64 bits in the 64-bit layouts.
+static_assert(sizeof(HANDLE) == sizeof(HRASCONN));
 static_assert(sizeof(DWORD) == sizeof(std::uint32_t));
+static_assert(offsetof(ConnectionRecord, hrasconn) == offsetof(RASCONNA, hrasconn));
+static_assert(offsetof(ConnectionRecord, szDeviceName) == offsetof(RASCONNA, szDeviceName));
+static_assert(offsetof(StatusRecord, rasconnstate) == offsetof(RASCONNSTATUSA, rasconnstate));
+static_assert(offsetof(StatusRecord, szDeviceName) == offsetof(RASCONNSTATUSA, szDeviceName));
+static_assert(mdConnectionTest::RASCS_Connected == RASCS_Connected);
+#if defined(_WIN64)
+// The 64-bit layouts are <ras.h>'s own.
+static_assert(sizeof(ConnectionRecord) == sizeof(RASCONNA));
+static_assert(sizeof(StatusRecord) == sizeof(RASCONNSTATUSA));
+#else
+// The versions stamped 412 and 160 are <ras.h>'s records up to and including szDeviceName,
+// rounded up to their 4-byte alignment.
+constexpr std::size_t deviceNameEnd(std::size_t offset)
+{
+    return (offset + RAS_MaxDeviceName + 1 + 3) / 4 * 4;
+}
+static_assert(sizeof(ConnectionRecord) == deviceNameEnd(offsetof(RASCONNA, szDeviceName)));
+static_assert(sizeof(StatusRecord) == deviceNameEnd(offsetof(RASCONNSTATUSA, szDeviceName)));
+#endif
 
 // The two functions as RasApi32.dll exports them: __stdcall, the records and counts by address,
 // the handle by value.
-using EnumConnectionsEntry = std::uint32_t(WINAPI*)(RASCONNA*, std::uint32_t*, std::int32_t*);
-using GetConnectStatusEntry = std::uint32_t(WINAPI*)(HRASCONN, RASCONNSTATUSA*);
+using EnumConnectionsEntry = std::uint32_t(WINAPI*)(ConnectionRecord*, std::uint32_t*,
+                                                    std::int32_t*);
+using GetConnectStatusEntry = std::uint32_t(WINAPI*)(HRASCONN, StatusRecord*);
 
 struct FreeLibraryDeleter
 {
@@ -83,7 +116,7 @@ RasApi32::RasApi32(RasApi32Names names)
 
 RasApi32::~RasApi32() = default;
 
-std::uint32_t RasApi32::RasEnumConnectionsA(RASCONNA* first, std::uint32_t* byteCount,
+std::uint32_t RasApi32::RasEnumConnectionsA(ConnectionRecord* first, std::uint32_t* byteCount,
                                             std::int32_t* connectionCount)
 {
     const EnumConnectionsEntry call =
@@ -91,7 +124,7 @@ std::uint32_t RasApi32::RasEnumConnectionsA(RASCONNA* first, std::uint32_t* byte
     return noteResult(names_.enumConnections, call(first, byteCount, connectionCount));
 }
 
-std::uint32_t RasApi32::RasGetConnectStatusA(HRASCONN connection, RASCONNSTATUSA* status)
+std::uint32_t RasApi32::RasGetConnectStatusA(HRASCONN connection, StatusRecord* status)
 {
     const GetConnectStatusEntry call =
         binding_->resolved(binding_->getConnectStatus, names_.library, names_.getConnectStatus);

@@ -4,7 +4,7 @@
 // calls reuse the resolved entry. The library stays loaded until this object goes.
 #pragma once
 
-#include "mdconnectiontest.h"
+#include "core/mdconnectiontest.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "startdetached.h"
 
-#include "platform/windowserror.h"
+#include "windowserror.h"
 
 #include <vector>
 #include <windows.h>
@@ -28,13 +28,13 @@ private:
     HANDLE handle_;
 };
 
-const std::wstring explorer = L"explorer";
+constexpr std::wstring_view explorer = L"explorer";
 
 } // namespace
 
 std::wstring explorerCommandLine(std::wstring_view url)
 {
-    return explorer + L' ' + std::wstring(url);
+    return std::wstring(explorer) + L' ' + std::wstring(url);
 }
 
 std::optional<std::string> startDetached(std::wstring_view commandLine, int showWindow)

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "windowserror.h"
 
+#include "widetext.h"
+
 #include <memory>
 #include <windows.h>
 
@@ -11,29 +13,29 @@ namespace {
 // Frees the buffer that FormatMessage allocated.
 struct LocalFreeDeleter
 {
-    void operator()(char* buffer) const noexcept { LocalFree(buffer); }
+    void operator()(wchar_t* buffer) const noexcept { LocalFree(buffer); }
 };
 
 } // namespace
 
 std::string windowsErrorText(unsigned long code)
 {
-    char* buffer = nullptr;
+    wchar_t* buffer = nullptr;
     // With FORMAT_MESSAGE_ALLOCATE_BUFFER the buffer argument receives the allocated buffer.
-    const DWORD length = FormatMessageA(
+    const DWORD length = FormatMessageW(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, code, 0, reinterpret_cast<char*>(&buffer), 0, nullptr);
-    const std::unique_ptr<char, LocalFreeDeleter> owned(buffer);
+        nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    const std::unique_ptr<wchar_t, LocalFreeDeleter> owned(buffer);
     const std::string number = "error " + std::to_string(code);
     if (length == 0 || buffer == nullptr) {
         return number;
     }
     // The system's sentences end in a line break.
-    std::string text(buffer, length);
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) {
+    std::wstring text(buffer, length);
+    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ')) {
         text.pop_back();
     }
-    return text.empty() ? number : text + " (" + number + ")";
+    return text.empty() ? number : narrow(text) + " (" + number + ")";
 }
 
 } // namespace platform
