@@ -81,3 +81,45 @@ configure_sanitizer_build() {
         "-DCMAKE_CXX_FLAGS=-fsanitize=$sanitizers -fno-sanitize-recover=all -fno-omit-frame-pointer" \
         "-DCMAKE_EXE_LINKER_FLAGS=-fsanitize=$sanitizers" >/dev/null
 }
+
+# Whether this kernel runs 32-bit x86 programs, found by running the smallest static i386 ELF
+# program: its header, one loadable segment at 0x08048000 and the code `mov eax, 1; mov ebx, 42;
+# int 0x80`, which is exit(42). Where it cannot, exec fails with "Exec format error" and wine32
+# cannot start. CORVANE_RUN_32BIT=yes or no overrides the probe.
+runs_32bit_programs() {
+    case "${CORVANE_RUN_32BIT:-}" in
+    yes) return 0 ;;
+    no) return 1 ;;
+    esac
+    local probe status=0
+    probe=$(mktemp)
+    printf '\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00' >"$probe"
+    printf '\x02\x00\x03\x00\x01\x00\x00\x00\x54\x80\x04\x08\x34\x00\x00\x00' >>"$probe"
+    printf '\x00\x00\x00\x00\x00\x00\x00\x00\x34\x00\x20\x00\x01\x00\x00\x00\x00\x00\x00\x00' >>"$probe"
+    printf '\x01\x00\x00\x00\x00\x00\x00\x00\x00\x80\x04\x08\x00\x80\x04\x08' >>"$probe"
+    printf '\x60\x00\x00\x00\x60\x00\x00\x00\x05\x00\x00\x00\x00\x10\x00\x00' >>"$probe"
+    printf '\xb8\x01\x00\x00\x00\xbb\x2a\x00\x00\x00\xcd\x80' >>"$probe"
+    chmod +x "$probe"
+    "$probe" 2>/dev/null || status=$?
+    rm -f "$probe"
+    [ "$status" -eq 42 ]
+}
+
+# What the Windows stage needs: the cross compilers and 64-bit wine everywhere, and, only where
+# 32-bit programs run, the i386 architecture and wine32 for the 32-bit product.
+install_windows_packages() {
+    install_listed scripts/packages/windows.txt
+    runs_32bit_programs || return 0
+    # wine32 is an i386 package: the package lists know it only once that architecture is added.
+    if ! dpkg --print-foreign-architectures | grep -qx i386; then
+        can_act_as_root || { say "wine32 needs the i386 architecture: run dpkg --add-architecture i386 as root"; exit 1; }
+        say "adding the i386 architecture for wine32"
+        as_root dpkg --add-architecture i386
+    fi
+    if [ -n "$(missing_packages wine wine32)" ] &&
+        ! apt-cache policy wine32:i386 2>/dev/null | grep -q 'Candidate: [0-9]'; then
+        can_act_as_root || { say "the package lists know no wine32:i386: run apt-get update as root"; exit 1; }
+        as_root env DEBIAN_FRONTEND=noninteractive apt-get update -q
+    fi
+    install_packages wine wine32
+}
