@@ -326,15 +326,15 @@ class Desktop(unittest.TestCase):
             self.key("ctrl+v")
         self.settle()
 
-    def box_text(self, box):
+    def box_text(self, box, wait=3):
         """Reads a text box as a person would copy it: select all, copy, read the clipboard.
         Copying an empty box leaves the clipboard alone, so a marker that is still there
-        after a while means the box is empty."""
+        after `wait` seconds means the box is empty."""
         marker = "clipboard-before-copy-%d" % time.monotonic_ns()
         self.set_clipboard(marker)
         self.click(box)
         self.key(*self.SELECT_ALL, "ctrl+c")
-        deadline = time.monotonic() + 3
+        deadline = time.monotonic() + wait
         text = self.clipboard()
         while text == marker and time.monotonic() < deadline:
             time.sleep(0.05)

@@ -1,27 +1,19 @@
 // SPDX-License-Identifier: MIT
-// libFuzzer target: one entry of the kernel's interface list, made from the input in a private
-// folder and read back through the Linux dial-up functions. Besides the sanitizers' own checks it
-// holds the functions to the listing's rules, worked out here independently from the files'
-// contents.
-//
-// The input: one byte for the entry's shape (its value modulo 4: a device folder, a dangling
-// link, a link to itself, a plain file), then the contents of `type`, `ifindex`, `flags` and
-// `carrier`, separated by NUL bytes. A missing field leaves its file out; a field of the single
-// byte 0x7f is a folder (it opens, but reading fails), 0x7e a link to itself, 0x7d a link to
-// /dev/zero.
+// libFuzzer target: one interface of the kernel's list, its attribute files made from the input
+// in a private folder and read back through the Linux dial-up functions. Besides the sanitizers'
+// own checks it holds the functions to the listing's rules, worked out here afresh from the files'
+// contents. The input is the contents of `type`, `ifindex`, `flags` and `carrier`, separated by
+// NUL bytes; a field the input does not reach leaves its file out.
 #include "platform/linux/sysfsrasapi.h"
 
-#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <system_error>
-#include <vector>
+#include <unistd.h>
 
 namespace {
 
@@ -30,176 +22,54 @@ namespace fs = std::filesystem;
 
 // The longest attribute the functions read; anything longer is no attribute.
 constexpr std::size_t maxAttributeLength = 64;
-constexpr std::string_view entryName = "fuzz0";
-const char* const attributeNames[] = {"type", "ifindex", "flags", "carrier"};
+constexpr const char* attributeNames[] = {"type", "ifindex", "flags", "carrier"};
 
-enum class Shape
-{
-    Device,
-    DanglingLink,
-    LinkLoop,
-    PlainFile,
-};
-
-struct Entry
-{
-    Shape shape = Shape::Device;
-    std::vector<std::optional<std::string>> attributes;
-};
-
-Entry parseInput(const std::uint8_t* data, std::size_t size)
-{
-    Entry entry;
-    entry.attributes.resize(std::size(attributeNames));
-    if (size == 0) {
-        return entry;
-    }
-    entry.attributes.clear();
-    entry.shape = static_cast<Shape>(data[0] % 4);
-    std::string_view rest(reinterpret_cast<const char*>(data) + 1, size - 1);
-    while (entry.attributes.size() < std::size(attributeNames)) {
-        const std::size_t end = rest.find('\0');
-        entry.attributes.emplace_back(std::string(rest.substr(0, end)));
-        if (end == std::string_view::npos) {
-            break;
-        }
-        rest.remove_prefix(end + 1);
-    }
-    entry.attributes.resize(std::size(attributeNames));
-    return entry;
-}
-
-// The folder the entries are made in: in memory where the system has one, as sysfs is.
+// The list, in memory where the system has a folder for that, as sysfs is: class/net/fuzz0
+// links to devices/fuzz0, which holds the attributes.
 struct Root
 {
-    fs::path path;
-    fs::path net;
-    fs::path device;
+    fs::path path = fs::path(fs::is_directory("/dev/shm") ? "/dev/shm" : "/tmp") /
+                    ("fuzz_netentry-" + std::to_string(::getpid()));
+    fs::path net = path / "class" / "net";
+    fs::path device = path / "devices" / "fuzz0";
 
     Root()
     {
-        std::string pattern =
-            (fs::is_directory("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path())
-                .string() +
-            "/fuzz_netentry-XXXXXX";
-        if (::mkdtemp(pattern.data()) == nullptr) {
-            std::perror("fuzz_netentry: mkdtemp");
-            std::abort();
-        }
-        path = pattern;
-        net = path / "class" / "net";
-        device = path / "devices" / "virtual" / "net" / std::string(entryName);
         fs::create_directories(net);
+        fs::create_directories(device.parent_path());
+        fs::create_directory_symlink(device, net / "fuzz0");
     }
-    ~Root()
-    {
-        std::error_code ignored;
-        fs::remove_all(path, ignored);
-    }
+    ~Root() { fs::remove_all(path); }
     Root(const Root&) = delete;
     Root& operator=(const Root&) = delete;
 };
 
-Root& root()
+// The rules, spelled out afresh: a file's whole content, at most 64 bytes, holds one unsigned
+// 32-bit number in `base` and at most one newline after it; nothing else.
+std::optional<std::uint32_t> numberIn(const std::optional<std::string>& content, int base)
 {
-    static Root instance;
-    return instance;
-}
-
-void writeAttribute(const fs::path& file, const std::string& content)
-{
-    if (content == "\x7f") {
-        fs::create_directory(file);
-    } else if (content == "\x7e") {
-        fs::create_symlink(file, file);
-    } else if (content == "\x7d") {
-        fs::create_symlink("/dev/zero", file);
-    } else {
-        std::ofstream(file, std::ios::binary) << content;
-    }
-}
-
-void make(const Entry& entry)
-{
-    const Root& r = root();
-    const fs::path listed = r.net / std::string(entryName);
-    std::error_code ignored;
-    fs::remove_all(listed, ignored);
-    fs::remove_all(r.device.parent_path(), ignored);
-    switch (entry.shape) {
-    case Shape::DanglingLink:
-        fs::create_symlink(r.device, listed);
-        return;
-    case Shape::LinkLoop:
-        fs::create_symlink(listed, listed);
-        return;
-    case Shape::PlainFile:
-        std::ofstream(listed, std::ios::binary) << entry.attributes[0].value_or("");
-        return;
-    case Shape::Device:
-        break;
-    }
-    fs::create_directories(r.device);
-    for (std::size_t i = 0; i < std::size(attributeNames); ++i) {
-        if (entry.attributes[i]) {
-            writeAttribute(r.device / attributeNames[i], *entry.attributes[i]);
-        }
-    }
-    fs::create_directory_symlink(r.device, listed);
-}
-
-// The rules, spelled out afresh: a plain file's whole content, at most 64 bytes, holds one
-// unsigned 32-bit number and at most one newline after it; nothing else.
-bool isPlainAttribute(const std::optional<std::string>& content)
-{
-    return content && *content != "\x7f" && *content != "\x7e" && *content != "\x7d" &&
-           content->size() <= maxAttributeLength;
-}
-
-std::optional<std::uint32_t> numberIn(std::string_view text, unsigned base)
-{
-    if (!text.empty() && text.back() == '\n') {
-        text.remove_suffix(1);
-    }
-    if (text.empty()) {
-        return std::nullopt;
-    }
-    std::uint64_t value = 0;
-    for (const char c : text) {
-        unsigned digit = base;
-        if (c >= '0' && c <= '9') {
-            digit = static_cast<unsigned>(c - '0');
-        } else if (c >= 'a' && c <= 'f') {
-            digit = static_cast<unsigned>(c - 'a' + 10);
-        } else if (c >= 'A' && c <= 'F') {
-            digit = static_cast<unsigned>(c - 'A' + 10);
-        }
-        if (digit >= base) {
-            return std::nullopt;
-        }
-        value = value * base + digit;
-        if (value > UINT32_MAX) {
-            return std::nullopt;
-        }
-    }
-    return static_cast<std::uint32_t>(value);
-}
-
-std::optional<std::uint32_t> decimal(const std::optional<std::string>& content)
-{
-    return isPlainAttribute(content) ? numberIn(*content, 10) : std::nullopt;
-}
-
-std::optional<std::uint32_t> flags(const std::optional<std::string>& content)
-{
-    if (!isPlainAttribute(content)) {
+    if (!content || content->size() > maxAttributeLength) {
         return std::nullopt;
     }
     std::string_view text = *content;
-    if (text.substr(0, 2) == "0x") {
+    if (base == 16 && text.starts_with("0x")) {
         text.remove_prefix(2);
     }
-    return numberIn(text, 16);
+    if (text.ends_with('\n')) {
+        text.remove_suffix(1);
+    }
+    std::uint64_t value = 0;
+    for (const char c : text) {
+        const int digit = c >= '0' && c <= '9'   ? c - '0'
+                          : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                          : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                                 : 99;
+        value = value * static_cast<unsigned>(base) + static_cast<unsigned>(digit);
+        if (digit >= base || value > UINT32_MAX) {
+            return std::nullopt;
+        }
+    }
+    return text.empty() ? std::nullopt : std::optional(static_cast<std::uint32_t>(value));
 }
 
 void require(bool condition, const char* rule)
@@ -214,40 +84,42 @@ void require(bool condition, const char* rule)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const Entry entry = parseInput(data, size);
-    make(entry);
-
-    const std::optional<std::uint32_t> type = decimal(entry.attributes[0]);
-    const std::optional<std::uint32_t> index = decimal(entry.attributes[1]);
-    const bool listed = entry.shape == Shape::Device && type == 512U && index && *index != 0;
-
-    connectiontest::SysfsRasApi ras(root().net);
-    std::vector<RASCONNA> records(2);
-    records[0].dwSize = rasConnSize;
-    std::uint32_t byteCount = rasConnSize * 2;
-    std::int32_t count = -1;
-    require(ras.RasEnumConnectionsA(records.data(), &byteCount, &count) == SUCCESS,
-            "a folder that exists lists");
-    require(count == (listed ? 1 : 0), "listed exactly when type is 512 and the index not 0");
-    require(byteCount == static_cast<std::uint32_t>(count) * rasConnSize, "byte count");
-    require(records[1].hrasconn == 0 && records[1].szEntryName[0] == '\0',
-            "nothing written past the list");
-    if (!listed) {
-        require(records[0].hrasconn == 0, "no handle without a listed link");
-        return 0;
+    static const Root root;
+    std::optional<std::string> fields[std::size(attributeNames)];
+    std::string_view rest(reinterpret_cast<const char*>(data), size);
+    fs::remove_all(root.device);
+    fs::create_directory(root.device);
+    for (std::size_t i = 0; i < std::size(attributeNames); ++i) {
+        const std::size_t end = rest.find('\0');
+        fields[i] = std::string(rest.substr(0, end));
+        std::ofstream(root.device / attributeNames[i], std::ios::binary) << *fields[i];
+        if (end == std::string_view::npos) {
+            break;
+        }
+        rest.remove_prefix(end + 1);
     }
-    require(records[0].hrasconn == *index, "the handle is the index");
-    require(std::string_view(records[0].szEntryName) == entryName, "the entry's name");
-    require(std::string_view(records[0].szDeviceType) == "ppp", "the device type");
 
-    RASCONNSTATUSA status{};
-    status.dwSize = rasConnStatusSize;
-    require(ras.RasGetConnectStatusA(*index, &status) == SUCCESS, "a listed link has a state");
-    const std::optional<std::uint32_t> flagBits = flags(entry.attributes[2]);
-    const bool up = flagBits && (*flagBits & 1U) != 0;
-    const std::uint32_t expected = !up                                  ? RASCS_ConnectDevice
-                                   : decimal(entry.attributes[3]) == 1U ? RASCS_Connected
-                                                                        : RASCS_Authenticate;
-    require(status.rasconnstate == expected, "connected exactly when up with carrier 1");
+    const std::optional<std::uint32_t> index = numberIn(fields[1], 10);
+    const bool listed = numberIn(fields[0], 10) == 512U && index && *index != 0;
+    connectiontest::SysfsRasApi ras(root.net);
+    RASCONNA records[2]{};
+    records[0].dwSize = rasConnSize;
+    std::uint32_t byteCount = sizeof records;
+    std::int32_t count = -1;
+    require(ras.RasEnumConnectionsA(records, &byteCount, &count) == SUCCESS, "a list is listed");
+    require(count == (listed ? 1 : 0), "listed exactly when type is 512 and the index not 0");
+    require(byteCount == static_cast<std::uint32_t>(count) * rasConnSize, "the byte count");
+    require(records[1].hrasconn == 0 && records[1].szEntryName[0] == '\0', "nothing past the list");
+    require(records[0].hrasconn == (listed ? *index : 0), "the handle is the index");
+    if (listed) {
+        RASCONNSTATUSA status{};
+        status.dwSize = rasConnStatusSize;
+        require(ras.RasGetConnectStatusA(*index, &status) == SUCCESS, "a listed link has a state");
+        const std::optional<std::uint32_t> flags = numberIn(fields[2], 16);
+        const std::uint32_t expected = !flags || (*flags & 1U) == 0    ? RASCS_ConnectDevice
+                                       : numberIn(fields[3], 10) == 1U ? RASCS_Connected
+                                                                       : RASCS_Authenticate;
+        require(status.rasconnstate == expected, "connected exactly when up with carrier 1");
+    }
     return 0;
 }
