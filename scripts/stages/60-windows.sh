@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# The Windows side. Cross-builds the Win32 program, tst_core and the Windows console test for
-# 32-bit Windows (the product, "CV Example.exe") and 64-bit Windows with mingw-w64, warnings as
-# errors for the compiler and windres; checks that both programs import only Windows' own DLLs;
-# and runs them under wine, each in a private prefix: tst_core, the console test and the
-# end-to-end tests of tests/e2e/test_win32.py on private X servers. The 32-bit programs run only
+# The Windows side. Cross-builds the Win32 program and its test stand-ins for 32-bit Windows
+# (the product, "CV Example.exe") and 64-bit Windows with mingw-w64, warnings as errors for the
+# compiler and windres; checks that both programs import only Windows' own DLLs and carry the
+# version record and icon group; and runs the end-to-end tests of tests/e2e/test_win32.py on
+# private X servers against each under wine, in a private prefix. The 32-bit programs run only
 # where this kernel runs 32-bit programs, which is probed first (CORVANE_RUN_32BIT=yes or no
 # overrides the probe).
 set -euo pipefail
@@ -81,6 +81,12 @@ for target in win64 win32; do
 done
 check_program "build-win64/CV Example.exe" x86_64-w64-mingw32-objdump pei-x86-64
 check_program "build-win32/CV Example.exe" i686-w64-mingw32-objdump pei-i386
+for build in build-win64 build-win32; do
+    (cd tests/e2e && CORVANE_WIN32_BINARY="$root/$build/CV Example.exe" \
+        /usr/bin/python3 -m unittest test_win32.ExecutableTest) ||
+        fail "the version record or icon group of $build/CV Example.exe, above"
+done
+say "ok: both programs carry the version record and the icon group"
 
 # Xvfb first: wine's desktop binds to the display of the first program in a prefix. The
 # end-to-end tests start their own X servers and their own wine servers in the prefix.
@@ -91,20 +97,14 @@ timeout 30 sh -c 'until [ -s "$1" ]; do sleep 0.05; done' sh "$display_file" ||
     fail "Xvfb did not start"
 export DISPLAY=":$(tr -d '[:space:]' <"$display_file")"
 
-# run_under_wine BUILD LOADER ARCH: tst_core, the console test and the end-to-end tests of the
-# build, in a new prefix of the given architecture.
+# run_under_wine BUILD LOADER ARCH: the end-to-end tests of the build, in a new prefix of the
+# given architecture.
 run_under_wine() {
     local build=$1 loader=$2 prefix="$work/prefix-$3"
     prefixes+=("$prefix")
     say "making a private $3 wine prefix"
     in_prefix "$prefix" WINEARCH="$3" timeout "$boot_timeout" "$loader" wineboot -i >/dev/null 2>&1 ||
         fail "wine could not set up its $3 prefix"
-    say "running tst_core and the console test of $build under wine"
-    in_prefix "$prefix" timeout "$test_timeout" "$loader" "$build/tests/tst_core.exe" ||
-        fail "tst_core failed under wine ($build)"
-    in_prefix "$prefix" timeout "$test_timeout" "$loader" \
-        "$build/tests/platform/windows/corvane_windows_test.exe" "Z:$root/$build/CV Example.exe" ||
-        fail "the Windows console test failed ($build)"
     in_prefix "$prefix" /usr/lib/wine/wineserver -k 2>/dev/null || true
     say "running the end-to-end tests against $build/CV Example.exe under wine"
     (cd tests/e2e && in_prefix "$prefix" timeout "$test_timeout" env \
@@ -116,7 +116,7 @@ run_under_wine() {
 }
 
 run_under_wine build-win64 "$wine64" win64
-ran="both builds and their imports; under 64-bit wine: tst_core, the console test and the end-to-end tests (x86_64)"
+ran="both builds, their imports, version records and icons; under 64-bit wine: the end-to-end tests (x86_64)"
 if [ -n "$run_32bit" ]; then
     run_under_wine build-win32 wine win32
     say "ok in $((SECONDS - started)) s: $ran; under 32-bit wine: the same for the i686 product"

@@ -3,8 +3,11 @@
 other processes, and its settings file on small disks and behind links."""
 
 import os
+import pwd
 import resource
 import shlex
+import shutil
+import stat
 import subprocess
 import sys
 import unittest
@@ -144,8 +147,162 @@ class PrivacyTest(QtDesktop):
         self.exit_program()
 
 
-@unittest.skipUnless(can_use_private_mounts(), "needs root and private mount namespaces")
+ENTRY = b"[General]\nLastUser=ann\n"
+# The settings file in every shape a person, a crash or another program may leave it in:
+# (shape, what the box shows, why Login refuses or None, where Login's file ends up).
+SHAPES = [
+    ("no file", "Username", None, "Corvane/Corvane.conf"),
+    ("readable by all", "ann", None, "Corvane/Corvane.conf"),
+    ("garbage around the entry", "ann", None, "Corvane/Corvane.conf"),
+    ("binary", "Username", None, "Corvane/Corvane.conf"),
+    ("ten megabytes, the entry last", "ann", None, "Corvane/Corvane.conf"),
+    ("unreadable", "Username", "Permission denied", None),
+    ("a folder", "Username", "Is a directory", None),
+    ("a dangling link", "Username", None, "Corvane/elsewhere/Corvane.conf"),
+    ("a link loop", "Username", "Too many levels of symbolic links", None),
+    ("a FIFO", "Username", "it is not a regular file", None),
+    ("a link to a device", "Username", "it is not a regular file", None),
+    # A linked folder and a relative link in it: the target counts from where the folder is.
+    ("a relative link in a linked folder", "ann", None, "real/stored.conf"),
+    ("a chain ending at a FIFO", "Username", "it is not a regular file", None),
+    # The store takes no lock: whatever stands where one would be does not hold Login up.
+    ("a folder at the lock's path", "ann", None, "Corvane/Corvane.conf"),
+]
+
+
+def make_shape(shape, home, file):
+    folder = os.path.dirname(file)
+    if shape == "no file":
+        return
+    os.makedirs(folder)
+    if shape in ("readable by all", "a folder at the lock's path"):
+        with open(file, "wb") as f:
+            f.write(ENTRY)
+    if shape == "readable by all":
+        os.chmod(file, 0o644)
+        os.chmod(folder, 0o755)
+    elif shape == "garbage around the entry":
+        with open(file, "wb") as f:
+            f.write(b"]]] [[ ==\n;\n\\\n@@@\n=x\n" + ENTRY + b"\\\n[[[")
+    elif shape == "binary":
+        with open(file, "wb") as f:
+            f.write(bytes((i * 7919 + 13) % 251 for i in range(4096)))
+    elif shape.startswith("ten megabytes"):
+        with open(file, "wb") as f:
+            f.write(b"[Padding]\n" + b"x" * (10 << 20) + b"=1\n" + ENTRY)
+    elif shape == "unreadable":
+        with open(file, "wb") as f:
+            f.write(ENTRY)
+        os.chmod(file, 0)
+    elif shape == "a folder":
+        os.mkdir(file)
+    elif shape == "a dangling link":
+        os.mkdir(os.path.join(folder, "elsewhere"))
+        os.symlink("elsewhere/Corvane.conf", file)
+    elif shape == "a link loop":
+        os.symlink("Corvane.conf", file)
+    elif shape == "a FIFO":
+        os.mkfifo(file)
+    elif shape == "a link to a device":
+        os.symlink("/dev/zero", file)
+    elif shape.startswith("a relative link") or shape.startswith("a chain"):
+        # config/Corvane -> real/linked, and in it Corvane.conf -> ../stored.conf.
+        os.rmdir(folder)
+        os.makedirs(os.path.join(home, "real", "linked"))
+        os.symlink("real/linked", folder)
+        os.symlink("../stored.conf", file)
+        if shape.startswith("a chain"):
+            os.mkfifo(os.path.join(home, "real", "stored.conf"))
+        else:
+            with open(os.path.join(home, "real", "stored.conf"), "wb") as f:
+                f.write(ENTRY)
+    if shape == "a folder at the lock's path":
+        os.mkdir(file + ".lock")
+
+
+def snapshot(folder):
+    """Names, kinds, modes, sizes and contents of everything below `folder`."""
+    found = {}
+    for parent, folders, files in os.walk(folder):
+        for name in folders + files:
+            path = os.path.join(parent, name)
+            st = os.lstat(path)
+            found[path] = (st.st_mode, st.st_size, st.st_ino, os.readlink(path)
+                           if stat.S_ISLNK(st.st_mode) else None)
+    return found
+
+
 class SettingsFileTest(QtDesktop):
+    # Without root's power over file modes, as a user runs it, and with a umask that would leave
+    # the owner without write access to what the program makes.
+    AS_A_USER = ["setpriv", "--inh-caps=-dac_override,-dac_read_search",
+                 "--bounding-set=-dac_override,-dac_read_search", "sh", "-c",
+                 'umask 277 && exec "$0"']
+
+    def test_every_shape_of_the_file(self):
+        for shape, shown, refusal, written in SHAPES:
+            with self.subTest(shape):
+                shutil.rmtree(self.config_home, ignore_errors=True)
+                make_shape(shape, self.config_home, self.settings_file)
+                before = snapshot(self.config_home)
+                self.start(self.AS_A_USER if os.geteuid() == 0 else ["sh", "-c",
+                                                                     'umask 277 && exec "$0"'])
+                self.assertEqual(self.box_text(USERNAME_BOX, TIMEOUT), shown)
+                # Reading changed nothing.
+                self.assertEqual(snapshot(self.config_home), before)
+                self.replace_text(USERNAME_BOX, "new name")
+                self.click(LOGIN)
+                if refusal:
+                    box = wait_for(self.message_boxes, "the failure box")[0]
+                    self.assertLogged("Could not write %s: %s\n" % (self.settings_file, refusal))
+                    self.assertEqual(snapshot(self.config_home), before)
+                    self.dismiss(box)
+                else:
+                    path = os.path.join(self.config_home, written)
+                    wait_for(lambda: os.path.exists(path) and
+                             b"LastUser=new name\n" in open(path, "rb").read(), "the new name")
+                    # Nothing left beside it, nothing written where the link was read wrongly.
+                    self.assertEqual([n for n in os.listdir(os.path.dirname(path)) if ".conf." in n],
+                                     ["Corvane.conf.lock"] if "lock" in shape else [])
+                    self.assertFalse(os.path.exists(os.path.join(self.config_home, "stored.conf")))
+                    # A file made here is its owner's alone, as are the folders made for it; a
+                    # file that was there keeps its mode.
+                    modes = {"no file": (0o600, 0o700), "readable by all": (0o644, 0o755)}
+                    if shape in modes:
+                        self.assertEqual((stat.S_IMODE(os.stat(path).st_mode),
+                                          stat.S_IMODE(os.stat(os.path.dirname(path)).st_mode)),
+                                         modes[shape])
+                self.assertIsNone(self.process.poll())
+                self.exit_program()
+
+    def test_where_the_file_is(self):
+        nobody_home = pwd.getpwuid(NOBODY).pw_dir
+        # (XDG_CONFIG_HOME, HOME, the file Login writes or refuses, as bytes)
+        home = os.fsencode(self.home)
+        for xdg, home_variable, expected in [
+                (b"config", home, home + b"/.config/Corvane/Corvane.conf"),
+                (home + b"/caf\xe9", home, home + b"/caf\xe9/Corvane/Corvane.conf"),
+                (None, None, os.fsencode(nobody_home) + b"/.config/Corvane/Corvane.conf")]:
+            with self.subTest(XDG_CONFIG_HOME=xdg, HOME=home_variable):
+                for name, value in (("XDG_CONFIG_HOME", xdg), ("HOME", home_variable)):
+                    self.env.pop(name, None)
+                    if value is not None:
+                        self.env[name] = os.fsdecode(value)
+                # Without HOME, as the user the password database knows as nobody.
+                self.start(run_as_nobody(self.BINARY) if home_variable is None else ())
+                self.replace_text(USERNAME_BOX, "ann")
+                self.click(LOGIN)
+                if home_variable is None:
+                    # Nobody's home does not exist: the failure names the folder it looked in.
+                    self.dismiss(wait_for(self.message_boxes, "the failure box")[0])
+                    self.assertLogged("Could not create the folder %s: " % nobody_home)
+                else:
+                    wait_for(lambda: os.path.exists(expected), os.fsdecode(expected))
+                self.exit_program()
+
+
+@unittest.skipUnless(can_use_private_mounts(), "needs root and private mount namespaces")
+class SmallDiskTest(QtDesktop):
     def in_program(self, path):
         """A path as the program, in its own mount namespace, sees it."""
         return "/proc/%d/root%s" % (self.process.pid, path)
@@ -173,34 +330,6 @@ class SettingsFileTest(QtDesktop):
                         self.assertEqual(f.read(), before)
                 self.dismiss(box)
                 self.exit_program()
-
-    def test_links_lead_to_the_file_the_kernel_opens(self):
-        # config/Corvane -> real/linked, and in it Corvane.conf -> ../stored.conf, whose real
-        # folder is real/: the file is real/stored.conf, not config/stored.conf.
-        real = os.path.join(self.config_home, "real")
-        os.makedirs(os.path.join(real, "linked"))
-        os.symlink("real/linked", os.path.join(self.config_home, "Corvane"))
-        os.symlink("../stored.conf", self.settings_file)
-        with open(os.path.join(real, "stored.conf"), "w") as f:
-            f.write("[General]\nLastUser=ann\n")
-        # What stands where a lock would be does not hold Login up.
-        os.mkdir(self.settings_file + ".lock")
-        self.start()
-        self.assertEqual(self.box_text(USERNAME_BOX), "ann")
-        self.replace_text(USERNAME_BOX, "bob")
-        self.click(LOGIN)
-        wait_for(lambda: self.stored_name() == "bob", "the name to be stored", timeout=5)
-        with open(os.path.join(real, "stored.conf"), "rb") as f:
-            self.assertEqual(f.read(), b"[General]\nLastUser=bob\n")
-        self.assertFalse(os.path.exists(os.path.join(self.config_home, "stored.conf")))
-        self.exit_program()
-        # A chain that ends at a FIFO is no file: the start does not wait on it.
-        os.remove(os.path.join(real, "stored.conf"))
-        os.mkfifo(os.path.join(real, "stored.conf"))
-        self.start()
-        self.assertEqual(self.box_text(USERNAME_BOX), "Username")
-        self.exit_program()
-
 
 if __name__ == "__main__":
     unittest.main()

@@ -10,15 +10,17 @@ the server's first program binds wine's desktop, and with it the clipboard, to t
 """
 
 import os
+import re
 import shutil
+import struct
 import subprocess
 import time
 import unittest
 
 from Xlib import X, Xutil
 
-from harness import (ASSETS_DIR, BANNER_RECT, CLIENT, EXIT, SCREEN, TIMEOUT, Desktop, artwork,
-                     wait_for)
+from harness import (ASSETS_DIR, BANNER, BANNER_RECT, CLIENT, EXIT, SCREEN, TIMEOUT, USERNAME_BOX,
+                     Desktop, artwork, wait_for)
 from test_hidpi import CONTROLS, painted_box
 from test_window import WindowChecks
 
@@ -33,7 +35,8 @@ SETTINGS_KEY = PROGRAM_KEY + r"\General"
 # Where wine keeps the screen's DPI.
 DESKTOP_KEY = r"HKCU\Control Panel\Desktop"
 # What the stand-in RasApi32.dll is told to answer (see scriptedrasapi.cpp); 5 is "access denied".
-DIALUP = {"failing": "fail 5", "connected": "connected", "without status": ""}
+DIALUP = {"failing": "fail 5", "connected": "connected", "second connected": "second connected",
+          "without status": ""}
 
 
 def windows_path(path):
@@ -117,7 +120,11 @@ class Win32Desktop(Desktop):
 
     def stage_dialup(self, state):
         """The stand-in RasApi32.dll in the prefix's system folder, where the program looks for
-        it, preferred to wine's own for this test, and told how to answer."""
+        it, preferred to wine's own for this test, and told how to answer; or, "missing", no
+        RasApi32.dll at all."""
+        if state == "missing":
+            self.env["WINEDLLOVERRIDES"] += ";rasapi32=d"
+            return ()
         system_library = os.path.join(PREFIX, "drive_c", "windows", "system32", "rasapi32.dll")
         saved = os.path.join(self.home, "rasapi32.dll")
         shutil.copyfile(system_library, saved)
@@ -144,14 +151,42 @@ class Win32WindowTest(WindowChecks, Win32Desktop):
         "Zoë-0123456789" * 3000,
     ]
 
-    def test_unbound_status_function_stops_the_start(self):
-        self.start(self.stage_dialup("without status"), wait=False)
-        boxes = wait_for(self.message_boxes, "the failure box")
-        self.assertEqual(len(boxes), 1)
-        self.assertIsNone(self.window_titled_like("Corvane ("))
-        self.assertLogged("Could not find RasGetConnectStatusA in RasApi32.dll: ")
-        self.dismiss(boxes[0])
-        self.assertEqual(self.exit_status(), 1)
+    def test_dialup_functions_that_cannot_be_bound_stop_the_start(self):
+        for state, failure in [("without status", "Could not find RasGetConnectStatusA in "),
+                               ("missing", "Could not load RasApi32.dll: ")]:
+            with self.subTest(state):
+                self.start(self.stage_dialup(state), wait=False)
+                boxes = wait_for(self.message_boxes, "the failure box")
+                self.assertEqual(len(boxes), 1)
+                self.assertIsNone(self.window_titled_like("Corvane ("))
+                self.assertLogged(failure)
+                self.dismiss(boxes[0])
+                self.assertEqual(self.exit_status(), 1)
+
+    def test_what_lies_beside_the_program_is_never_taken_for_the_systems(self):
+        # A copy of the program with a RasApi32.dll that lists a connected link, which the
+        # program must not load, and an explorer.exe, which starting "explorer" does find first
+        # and which writes down how it was started.
+        folder = os.path.join(self.home, "beside")
+        os.mkdir(folder)
+        program = shutil.copy(BINARY, folder)
+        shutil.copy(os.path.join(HELPERS, "corvane_scripted_rasapi.dll"),
+                    os.path.join(folder, "RasApi32.dll"))
+        shutil.copy(os.path.join(HELPERS, "explorer.exe"), folder)
+        record = os.path.join(self.home, "explorer-record")
+        self.env.update(CORVANE_RASAPI="connected", CORVANE_PROBE_RECORD=windows_path(record))
+        self.assertEqual(self.title(self.start(command=[WINE, program])), "Corvane (Offline)")
+        self.click(BANNER)
+        wait_for(lambda: os.path.exists(record), "the start of explorer")
+        with open(record, encoding="utf-8-sig") as f:
+            started = dict(line.rstrip("\n").split("=", 1) for line in f)
+        # The command, shown without being activated (style 4, STARTF_USESHOWWINDOW is 1).
+        self.assertTrue(started["command"].endswith("explorer http://www.corvane.example"),
+                        started)
+        self.assertEqual((started["show"], int(started["flags"]) & 1), ("4", 1))
+        # The program did not wait for it: the window still answers.
+        self.assertEqual(self.box_text(USERNAME_BOX), "Username")
+        self.exit_program()
 
     def test_twice_the_dpi(self):
         """At 192 DPI the program scales itself: every position and size twice the layout's,
@@ -176,6 +211,34 @@ class Win32WindowTest(WindowChecks, Win32Desktop):
         self.assertEqual(wrong[:5], [])
         self.click((EXIT[0] * 2, EXIT[1] * 2))
         self.assertEqual(self.exit_status(), 0)
+
+
+class ExecutableTest(unittest.TestCase):
+    """The program's file as Windows' Explorer shows it: its version record and its icon group,
+    read from the file's bytes, for every build, whether or not it can run here."""
+
+    def test_version_record_and_icon_group(self):
+        with open(BINARY, "rb") as f:
+            data = f.read()
+        # The fixed part: its signature, then the file and product versions, 0.0.0.1.
+        fixed = data.index(struct.pack("<I", 0xFEEF04BD))
+        self.assertEqual(struct.unpack_from("<4I", data, fixed + 8), (0, 1, 0, 1))
+        # The strings, UTF-16 on 32-bit boundaries: each key, its padding, its value.
+        text = data.decode("utf-16-le", errors="replace")
+        for key, value in [("CompanyName", "na"), ("ProductName", "Corvane"),
+                           ("FileVersion", "0.00.0001"), ("ProductVersion", "0.00.0001"),
+                           ("InternalName", "CV Example"),
+                           ("OriginalFilename", "CV Example.exe")]:
+            self.assertTrue(re.search("%s\\x00\\x00?%s\\x00" % (key, re.escape(value)), text),
+                            "%s is not %r" % (key, value))
+        self.assertTrue(re.search("040904B0\\x00", text), "no block 040904B0")
+        self.assertTrue(re.search("Translation\\x00\\x00?\\u0409\\u04b0", text),
+                        "no translation 0409 04B0")
+        # Icon group 1: reserved, type 1, three images: 32 x 32 in 2 and in 16 colours, and
+        # 16 x 16 in 16 colours (width, height, colours, reserved, planes, bits).
+        group = data.index(b"\x00\x00\x01\x00\x03\x00\x20\x20\x02\x00")
+        self.assertEqual([tuple(data[group + 6 + 14 * i:group + 6 + 14 * i + 3])
+                          for i in range(3)], [(32, 32, 2), (32, 32, 16), (16, 16, 16)])
 
 
 if __name__ == "__main__":

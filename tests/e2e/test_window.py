@@ -164,11 +164,13 @@ class WindowChecks:
         self.assertEqual(self.message_boxes(), [])
         self.exit_program()
 
-    def test_connected_link_says_online(self):
-        self.assertEqual(self.title(self.start(self.stage_dialup("connected"))),
-                         "Corvane (Online)")
-        self.assertEqual(self.message_boxes(), [])
-        self.exit_program()
+    def test_only_the_first_listed_link_decides(self):
+        for state, title in [("connected", "Corvane (Online)"),
+                             ("second connected", "Corvane (Offline)")]:
+            with self.subTest(state):
+                self.assertEqual(self.title(self.start(self.stage_dialup(state))), title)
+                self.assertEqual(self.message_boxes(), [])
+                self.exit_program()
 
     def test_refused_write_is_reported_and_changes_nothing(self):
         self.store_name("old name")
@@ -219,9 +221,10 @@ class QtWindowTest(WindowChecks, QtDesktop):
             # An empty file system over /sys/class: the interface list is missing.
             return private_mount_wrapper("mount -t tmpfs none /sys/class")
         tree = tempfile.mkdtemp(dir=self.home)
-        # (name, type, ifindex, flags): the first PPP link by index decides.
-        for name, kind, index, flags in [("eth0", 1, 2, "0x1003"), ("ppp1", 512, 7, "0x1090"),
-                                         ("ppp0", 512, 5, "0x1091")]:
+        # (name, type, ifindex, flags): the first PPP link by index decides; 0x1 is up.
+        up, down = ("0x1091", "0x1090") if state == "connected" else ("0x1090", "0x1091")
+        for name, kind, index, flags in [("eth0", 1, 2, "0x1003"), ("ppp1", 512, 7, down),
+                                         ("ppp0", 512, 5, up)]:
             os.mkdir(os.path.join(tree, name))
             for file, value in {"type": kind, "ifindex": index, "flags": flags,
                                 "carrier": 1}.items():

@@ -82,8 +82,8 @@ void TestDib::artworkMatchesQtsReaders()
                  qPrintable(errorOf(decoded)));
         ours = std::get<QList<dib::IconImage>>(decoded);
         // A file of the other kind is refused.
-        QVERIFY(!errorOf(dib::decodeIconFile(
-                             file, cursor ? dib::IconKind::Icon : dib::IconKind::Cursor))
+        QVERIFY(!errorOf(dib::decodeIconFile(file,
+                                             cursor ? dib::IconKind::Icon : dib::IconKind::Cursor))
                      .isEmpty());
     }
     const QList<QImage> theirs = decodedByQt(QStringLiteral(CORVANE_ASSETS_DIR "/") + name);

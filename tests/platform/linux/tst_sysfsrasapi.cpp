@@ -164,10 +164,12 @@ void TestSysfsRasApi::lists_data()
     QTest::newRow("index claimed twice")
         << QList{ppp(u"pppb"_s, 4), ppp(u"pppa"_s, 4)} << H{4, 4} << N{u"pppa"_s, u"pppb"_s};
     const QString longName(200, u'p');
-    QTest::newRow("a name longer than the record's field") << QList{ppp(longName, 3)} << H{3}
-                                                            << N{longName};
+    QTest::newRow("a name longer than the record's field")
+        << QList{ppp(longName, 3)} << H{3} << N{longName};
 
-    // Each of these lists a good ppp0 and one entry that is no connection.
+    // Each of these lists a good ppp0 and one entry that is no connection: files that are no
+    // attributes, and entries that are no interface. What an attribute file may hold is the
+    // fuzz target's to vary (tests/fuzz/).
     const auto odd = [](const QByteArray& type, const QByteArray& index, const QByteArray& listed) {
         return Entry{u"odd"_s, type, index, "0x1091\n", "1\n", listed};
     };
@@ -178,22 +180,10 @@ void TestSysfsRasApi::lists_data()
         {"type endless", odd(endless, "3\n", {})},
         {"type unreadable by its mode", odd(forbidden, "3\n", {})},
         {"type a link to itself", odd(selfLink, "3\n", {})},
-        {"type empty", odd("", "3\n", {})},
-        {"type a word", odd("ppp\n", "3\n", {})},
-        {"type negative", odd("-512\n", "3\n", {})},
-        {"type 512 beyond 32 bits", odd("4294967808\n", "3\n", {})},
-        {"type trailing space", odd("512 \n", "3\n", {})},
-        {"type two newlines", odd("512\n\n", "3\n", {})},
-        {"type 65 bytes long", odd(QByteArray(61, '0') + "512\n", "3\n", {})},
         {"type ten megabytes", odd(tenMegabytes + "512\n", "3\n", {})},
-        {"type hexadecimal", odd("0x200\n", "3\n", {})},
-        {"type with a NUL", odd(QByteArray("512\0\n", 5), "3\n", {})},
         {"index absent", odd("512\n", absent, {})},
         {"index endless", odd("512\n", endless, {})},
-        {"index a word", odd("512\n", "three\n", {})},
         {"index 0", odd("512\n", "0\n", {})},
-        {"index 3 beyond 32 bits", odd("512\n", "4294967299\n", {})},
-        {"index beyond 64 bits", odd("512\n", "36893488147419103235\n", {})},
         {"a dangling link", odd("512\n", "3\n", "dangling")},
         {"a link loop", odd("512\n", "3\n", "loop")},
         {"a plain file", odd("512\n", "3\n", "file")},
@@ -237,20 +227,18 @@ void TestSysfsRasApi::readsState_data()
     QTest::addColumn<QByteArray>("carrier");
     QTest::addColumn<quint32>("state");
     const auto row = [](const char* name, const QByteArray& flags, const QByteArray& carrier,
-                        quint32 state) { QTest::newRow(name) << flags << carrier << state; };
+                        quint32 state) {
+        QTest::newRow(name) << flags << carrier << state;
+    };
     // Up with a carrier is connected; up without one, still authenticating; down, still
     // connecting its device. What cannot be read counts as down, or as no carrier.
     row("up with carrier", "0x1091\n", "1\n", RASCS_Connected);
     row("only up, carrier", "0x1\n", "1\n", RASCS_Connected);
     row("up without carrier", "0x1091\n", "0\n", RASCS_Authenticate);
-    row("up, carrier a word", "0x1091\n", "yes\n", RASCS_Authenticate);
     row("down, carrier 1", "0x1090\n", "1\n", RASCS_ConnectDevice);
-    row("flags negative", "-1\n", "1\n", RASCS_ConnectDevice);
-    row("flags up beyond 32 bits", "0x100000001\n", "1\n", RASCS_ConnectDevice);
-    row("flags ten megabytes", "0x" + tenMegabytes + "1\n", "1\n", RASCS_ConnectDevice);
     for (const QByteArray& unreadable : {absent, folder, endless, forbidden, selfLink}) {
-        QTest::addRow("flags %s", unreadable.constData()) << unreadable << QByteArray("1\n")
-                                                           << RASCS_ConnectDevice;
+        QTest::addRow("flags %s", unreadable.constData())
+            << unreadable << QByteArray("1\n") << RASCS_ConnectDevice;
         QTest::addRow("up, carrier %s", unreadable.constData())
             << QByteArray("0x1091\n") << unreadable << RASCS_Authenticate;
     }
@@ -291,8 +279,8 @@ void TestSysfsRasApi::refusesWhatItCannotAnswer_data()
     QTest::addColumn<bool>("folderMissing");
     QTest::addColumn<quint32>("result");
     const quint32 room = 3 * rasConnSize;
-    const auto listing = [](const char* name, int null, quint32 stamp, quint32 bytes,
-                                bool missing, quint32 result) {
+    const auto listing = [](const char* name, int null, quint32 stamp, quint32 bytes, bool missing,
+                            quint32 result) {
         QTest::newRow(name) << true << null << stamp << bytes << 0U << missing << result;
     };
     listing("no buffer", 1, rasConnSize, room, false, ERROR_INVALID_PARAMETER);
@@ -307,7 +295,7 @@ void TestSysfsRasApi::refusesWhatItCannotAnswer_data()
     const auto status = [](const char* name, int null, quint32 stamp, quint32 handle,
                            bool missing) {
         QTest::newRow(name) << false << null << stamp << 0U << handle << missing
-                            << (null != 0                       ? ERROR_INVALID_PARAMETER
+                            << (null != 0                    ? ERROR_INVALID_PARAMETER
                                 : stamp != rasConnStatusSize ? ERROR_INVALID_SIZE
                                                              : ERROR_INVALID_HANDLE);
     };

@@ -3,6 +3,7 @@
 // program's own records. The environment variable CORVANE_RASAPI chooses what it answers, at
 // each call:
 //   "connected"  two connections: the first connected, the second still dialling;
+//   "second connected"  the same two, the one still dialling first;
 //   "fail N"     the listing fails with the code N;
 //   otherwise    no connection.
 // Like the real library it refuses a record of another version, a buffer too small for the list
@@ -65,7 +66,9 @@ extern "C" __declspec(dllexport) DWORD WINAPI
     if (connections->dwSize != connectionRecordSize) {
         return ERROR_INVALID_SIZE;
     }
-    const DWORD count = asked == "connected" ? sizeof(listed) / sizeof(listed[0]) : 0;
+    // "second connected" lists the same two the other way round.
+    const bool reversed = asked == "second connected";
+    const DWORD count = asked == "connected" || reversed ? sizeof(listed) / sizeof(listed[0]) : 0;
     const DWORD needed = count * connectionRecordSize;
     if (*byteCount < needed) {
         *byteCount = needed;
@@ -76,7 +79,7 @@ extern "C" __declspec(dllexport) DWORD WINAPI
     for (DWORD i = 0; i < count; ++i) {
         auto* const record = reinterpret_cast<LPRASCONNA>(bytes + i * connectionRecordSize);
         record->dwSize = connectionRecordSize;
-        record->hrasconn = reinterpret_cast<HRASCONN>(listed[i].handle);
+        record->hrasconn = reinterpret_cast<HRASCONN>(listed[reversed ? count - 1 - i : i].handle);
         std::strcpy(record->szEntryName, i == 0 ? "office" : "home");
         std::strcpy(record->szDeviceType, RASDT_Modem);
         std::strcpy(record->szDeviceName, "Stand-in modem");
