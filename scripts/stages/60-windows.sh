@@ -36,15 +36,14 @@ else
 fi
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/corvane-windows.XXXXXX")
-xvfb_pid=
 prefixes=()
 
-# Everything wine runs here sees a private prefix, home and display, and neither the Mono and
-# Gecko installers nor the desktop-menu writer.
+# Everything wine runs here sees a private prefix and home, and neither the Mono and Gecko
+# installers nor the desktop-menu writer. Each end-to-end test brings its own display.
 in_prefix() {
     local prefix=$1
     shift
-    env HOME="$work/home" WINEPREFIX="$prefix" WINEDEBUG=-all \
+    env -u DISPLAY -u WAYLAND_DISPLAY HOME="$work/home" WINEPREFIX="$prefix" WINEDEBUG=-all \
         WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe=d" "$@"
 }
 
@@ -54,8 +53,6 @@ cleanup() {
     for prefix in "${prefixes[@]}"; do
         in_prefix "$prefix" /usr/lib/wine/wineserver -k 2>/dev/null || true
     done
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-    wait 2>/dev/null
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -87,15 +84,6 @@ for build in build-win64 build-win32; do
         fail "the version record or icon group of $build/CV Example.exe, above"
 done
 say "ok: both programs carry the version record and the icon group"
-
-# Xvfb first: wine's desktop binds to the display of the first program in a prefix. The
-# end-to-end tests start their own X servers and their own wine servers in the prefix.
-display_file=$work/display
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
-xvfb_pid=$!
-timeout 30 sh -c 'until [ -s "$1" ]; do sleep 0.05; done' sh "$display_file" ||
-    fail "Xvfb did not start"
-export DISPLAY=":$(tr -d '[:space:]' <"$display_file")"
 
 # run_under_wine BUILD LOADER ARCH: the end-to-end tests of the build, in a new prefix of the
 # given architecture.

@@ -33,14 +33,10 @@ PASSWORD_RECT = (240, 176, 217, 25)
 BANNER_RECT = (0, 0, 456, 135)
 
 
-def centre(rect):
-    return (rect[0] + rect[2] // 2, rect[1] + rect[3] // 2)
-
-
-LOGIN = centre(LOGIN_RECT)
-EXIT = centre(EXIT_RECT)
-USERNAME_BOX = centre(USERNAME_RECT)
-PASSWORD_BOX = centre(PASSWORD_RECT)
+# Where to click them: their centres.
+LOGIN, EXIT, USERNAME_BOX, PASSWORD_BOX = [
+    (x + width // 2, y + height // 2)
+    for x, y, width, height in (LOGIN_RECT, EXIT_RECT, USERNAME_RECT, PASSWORD_RECT)]
 BANNER = (200, 60)
 BACKGROUND_BELOW_BANNER = (100, 180)
 
@@ -391,13 +387,6 @@ class QtDesktop(Desktop):
     def assertLogged(self, what):
         """Every failure the program reports is also one line on its stderr."""
         self.assertIn("corvane: " + what, self.stderr_text())
-
-    def stored_file(self):
-        try:
-            with open(self.settings_file, "rb") as f:
-                return f.read()
-        except FileNotFoundError:
-            return None
 
     def stored_name(self):
         """What the program's own store reads from the file, or None when there is no entry."""

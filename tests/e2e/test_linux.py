@@ -12,7 +12,7 @@ import subprocess
 import sys
 import unittest
 
-from harness import (ASSETS_DIR, LOGIN, PASSWORD_BOX, TIMEOUT, USERNAME_BOX, QtDesktop,
+from harness import (ASSETS_DIR, BANNER, LOGIN, PASSWORD_BOX, TIMEOUT, USERNAME_BOX, QtDesktop,
                      can_use_private_mounts, private_mount_wrapper, wait_for)
 
 PASSWORD = "pw-Secret-4711"
@@ -72,6 +72,21 @@ class StartTest(QtDesktop):
                              "/dev/null")
         self.assertEqual(self.title(window), "Corvane (Offline)")
         self.exit_program()
+
+    def test_a_browser_that_cannot_be_started_is_reported(self):
+        # No opener on PATH, and one whose interpreter does not exist.
+        broken = os.path.join(self.home, "broken")
+        os.mkdir(broken)
+        put(os.path.join(broken, "xdg-open"), b"#!/nonexistent/interpreter\n", 0o755)
+        for path, why in [("/nonexistent", "xdg-open was not found on PATH"),
+                          (broken, "No such file or directory")]:
+            with self.subTest(why):
+                self.env["PATH"] = path
+                self.start()
+                self.click(BANNER)
+                self.dismiss(wait_for(self.message_boxes, "the failure box")[0])
+                self.assertLogged("Could not open http://www.corvane.example: " + why)
+                self.exit_program()
 
     def test_two_copies_share_only_the_stored_name(self):
         first = self.start()
@@ -170,54 +185,42 @@ SHAPES = [
 ]
 
 
+def put(path, data, mode=None):
+    with open(path, "wb") as f:
+        f.write(data)
+    if mode is not None:
+        os.chmod(path, mode)
+
+
 def make_shape(shape, home, file):
     folder = os.path.dirname(file)
+    real = os.path.join(home, "real")
     if shape == "no file":
         return
     os.makedirs(folder)
-    if shape in ("readable by all", "a folder at the lock's path"):
-        with open(file, "wb") as f:
-            f.write(ENTRY)
-    if shape == "readable by all":
-        os.chmod(file, 0o644)
-        os.chmod(folder, 0o755)
-    elif shape == "garbage around the entry":
-        with open(file, "wb") as f:
-            f.write(b"]]] [[ ==\n;\n\\\n@@@\n=x\n" + ENTRY + b"\\\n[[[")
-    elif shape == "binary":
-        with open(file, "wb") as f:
-            f.write(bytes((i * 7919 + 13) % 251 for i in range(4096)))
-    elif shape.startswith("ten megabytes"):
-        with open(file, "wb") as f:
-            f.write(b"[Padding]\n" + b"x" * (10 << 20) + b"=1\n" + ENTRY)
-    elif shape == "unreadable":
-        with open(file, "wb") as f:
-            f.write(ENTRY)
-        os.chmod(file, 0)
-    elif shape == "a folder":
-        os.mkdir(file)
-    elif shape == "a dangling link":
-        os.mkdir(os.path.join(folder, "elsewhere"))
-        os.symlink("elsewhere/Corvane.conf", file)
-    elif shape == "a link loop":
-        os.symlink("Corvane.conf", file)
-    elif shape == "a FIFO":
-        os.mkfifo(file)
-    elif shape == "a link to a device":
-        os.symlink("/dev/zero", file)
-    elif shape.startswith("a relative link") or shape.startswith("a chain"):
+    if shape.startswith("a relative link") or shape.startswith("a chain"):
         # config/Corvane -> real/linked, and in it Corvane.conf -> ../stored.conf.
         os.rmdir(folder)
-        os.makedirs(os.path.join(home, "real", "linked"))
+        os.makedirs(os.path.join(real, "linked"))
         os.symlink("real/linked", folder)
         os.symlink("../stored.conf", file)
-        if shape.startswith("a chain"):
-            os.mkfifo(os.path.join(home, "real", "stored.conf"))
-        else:
-            with open(os.path.join(home, "real", "stored.conf"), "wb") as f:
-                f.write(ENTRY)
-    if shape == "a folder at the lock's path":
-        os.mkdir(file + ".lock")
+    {"readable by all": lambda: (put(file, ENTRY, 0o644), os.chmod(folder, 0o755)),
+     "garbage around the entry": lambda: put(file, b"]]] [[ ==\n;\n\\\n@@@\n=x\n" + ENTRY +
+                                             b"\\\n[[["),
+     "binary": lambda: put(file, bytes((i * 7919 + 13) % 251 for i in range(4096))),
+     "ten megabytes, the entry last": lambda: put(file, b"[Padding]\n" + b"x" * (10 << 20) +
+                                                  b"=1\n" + ENTRY),
+     "unreadable": lambda: put(file, ENTRY, 0),
+     "a folder": lambda: os.mkdir(file),
+     "a dangling link": lambda: (os.mkdir(os.path.join(folder, "elsewhere")),
+                                 os.symlink("elsewhere/Corvane.conf", file)),
+     "a link loop": lambda: os.symlink("Corvane.conf", file),
+     "a FIFO": lambda: os.mkfifo(file),
+     "a link to a device": lambda: os.symlink("/dev/zero", file),
+     "a relative link in a linked folder": lambda: put(os.path.join(real, "stored.conf"), ENTRY),
+     "a chain ending at a FIFO": lambda: os.mkfifo(os.path.join(real, "stored.conf")),
+     "a folder at the lock's path": lambda: (put(file, ENTRY), os.mkdir(file + ".lock")),
+     }[shape]()
 
 
 def snapshot(folder):

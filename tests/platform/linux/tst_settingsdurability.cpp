@@ -16,7 +16,6 @@
 
 namespace {
 
-const QString writerProgram = QStringLiteral(CORVANE_SETTINGS_WRITER);
 // More than enough for a writer under a sanitizer, short enough to end a stuck test.
 constexpr int processTimeoutMs = 120'000;
 const QString noEntry = QStringLiteral("<no entry>");
@@ -62,11 +61,45 @@ private slots:
     void writeReachesTheDiskBeforeItCounts();
 
 private:
-    // Starts a writer with `names`; it reads all its input before it writes anything, so with
-    // `endInput` false it waits until the caller closes its input.
-    void startWriter(QProcess& writer, const QStringList& names, bool endInput = true) const;
-    QString readBack() const;
-    QStringList leftovers() const;
+    // Starts settingswriter (under `tracer`, when given) with `arguments` and hands it `names`
+    // on its input; it reads all of that before it writes anything, so with `endInput` false it
+    // waits until the caller closes its input.
+    void start(QProcess& writer, const QStringList& arguments, const QStringList& names = {},
+               bool endInput = true) const
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome_->path());
+        // In a sanitizer build: LeakSanitizer cannot check a process under ptrace.
+        environment.insert(QStringLiteral("ASAN_OPTIONS"),
+                           environment.value(QStringLiteral("ASAN_OPTIONS")) +
+                               QStringLiteral(":detect_leaks=0"));
+        writer.setProcessEnvironment(environment);
+        writer.start(arguments.first(), arguments.mid(1));
+        writer.write(names.join(QChar(u'\0')).toUtf8());
+        while (writer.bytesToWrite() > 0 && writer.waitForBytesWritten(processTimeoutMs)) {
+        }
+        if (endInput) {
+            writer.closeWriteChannel();
+        }
+    }
+    QStringList write() const { return {QStringLiteral(CORVANE_SETTINGS_WRITER), u"write"_qs}; }
+
+    // What a fresh process, as the next start of the program would, reads from the file.
+    QString readBack() const
+    {
+        QProcess reader;
+        start(reader, {QStringLiteral(CORVANE_SETTINGS_WRITER), u"read"_qs, noEntry});
+        reader.waitForFinished(processTimeoutMs);
+        return QString::fromUtf8(reader.readAllStandardOutput());
+    }
+
+    // What is beside the file: a temporary file left by a writer killed before its rename.
+    QStringList leftovers() const
+    {
+        QStringList names = QFileInfo(file_).dir().entryList(QDir::Files | QDir::Hidden);
+        names.removeAll(QStringLiteral("Corvane.conf"));
+        return names;
+    }
 
     std::unique_ptr<QTemporaryDir> configHome_;
     QString file_;
@@ -78,51 +111,15 @@ void TestSettingsDurability::init()
     file_ = configHome_->filePath(QStringLiteral("Corvane/Corvane.conf"));
 }
 
-void TestSettingsDurability::startWriter(QProcess& writer, const QStringList& names,
-                                         bool endInput) const
-{
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome_->path());
-    writer.setProcessEnvironment(environment);
-    writer.start(writerProgram, {QStringLiteral("write")});
-    writer.write(names.join(QChar(u'\0')).toUtf8());
-    while (writer.bytesToWrite() > 0 && writer.waitForBytesWritten(processTimeoutMs)) {
-    }
-    if (endInput) {
-        writer.closeWriteChannel();
-    }
-}
-
-// What a fresh process, as the next start of the program would, reads from the file.
-QString TestSettingsDurability::readBack() const
-{
-    QProcess reader;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome_->path());
-    reader.setProcessEnvironment(environment);
-    reader.start(writerProgram, {QStringLiteral("read"), noEntry});
-    reader.waitForFinished(processTimeoutMs);
-    return QString::fromUtf8(reader.readAllStandardOutput());
-}
-
-// What is beside the file: a temporary file left by a writer killed before its rename.
-QStringList TestSettingsDurability::leftovers() const
-{
-    QStringList names = QFileInfo(file_).dir().entryList(QDir::Files | QDir::Hidden);
-    names.removeAll(QStringLiteral("Corvane.conf"));
-    return names;
-}
-
 void TestSettingsDurability::killedWriterLeavesTheOldOrTheNewName()
 {
-    // Short names are written in a moment; a megabyte keeps the writer busy for a while, so
+    // A short name is written in a moment; a megabyte keeps the writer busy for a while, so
     // that kills land in every step of a write.
-    const QStringList names{nameOfLength(QStringLiteral("short a"), 20),
-                            nameOfLength(QStringLiteral("long b"), 1024 * 1024)};
+    const QStringList names{nameOfLength(u"short a"_qs, 20), nameOfLength(u"long b"_qs, 1 << 20)};
     const QList<QByteArray> files{fileHolding(names[0]), fileHolding(names[1])};
-    // How long a write of the long name takes, from its start to the writer's exit.
+    // How long a write of the long name takes, from its start ("saving 0") to the writer's exit.
     QProcess timing;
-    startWriter(timing, {names[1]});
+    start(timing, write(), {names[1]});
     QVERIFY(timing.waitForReadyRead(processTimeoutMs));
     QElapsedTimer clock;
     clock.start();
@@ -138,11 +135,11 @@ void TestSettingsDurability::killedWriterLeavesTheOldOrTheNewName()
         QVERIFY(QDir(QFileInfo(file_).path()).removeRecursively());
         if (hadFile) {
             QProcess old;
-            startWriter(old, {names[0]});
+            start(old, write(), {names[0]});
             QVERIFY(old.waitForFinished(processTimeoutMs) && old.exitCode() == 0);
         }
         QProcess writer;
-        startWriter(writer, {names[1]});
+        start(writer, write(), {names[1]});
         QVERIFY(writer.waitForReadyRead(processTimeoutMs));
         QThread::usleep(static_cast<unsigned long>(QRandomGenerator::global()->bounded(spanUs)));
         ::kill(static_cast<pid_t>(writer.processId()), SIGKILL);
@@ -150,18 +147,17 @@ void TestSettingsDurability::killedWriterLeavesTheOldOrTheNewName()
         const bool completed = writer.exitStatus() == QProcess::NormalExit;
         killed += completed ? 0 : 1;
 
-        const QString context = QStringLiteral("trial %1").arg(trial);
         const QByteArray content = contentOf(file_);
+        const QByteArray context = "trial " + QByteArray::number(trial);
         if (!QFileInfo::exists(file_)) {
-            QVERIFY2(!hadFile && !completed, qPrintable(context + QStringLiteral(": no file")));
+            QVERIFY2(!hadFile && !completed, context + ": no file");
             QCOMPARE(readBack(), noEntry);
         } else if (hadFile && content == files[0]) {
-            QVERIFY2(!completed, qPrintable(context + QStringLiteral(": the old name stayed")));
+            QVERIFY2(!completed, context + ": the old name stayed");
             QCOMPARE(readBack(), names[0]);
             ++keptOld;
         } else {
-            QVERIFY2(content == files[1],
-                     qPrintable(context + QStringLiteral(": %1 bytes").arg(content.size())));
+            QVERIFY2(content == files[1], context + ": " + QByteArray::number(content.size()));
             QCOMPARE(readBack(), names[1]);
         }
         // Only a writer killed before its rename leaves its temporary file.
@@ -175,43 +171,31 @@ void TestSettingsDurability::killedWriterLeavesTheOldOrTheNewName()
 
 void TestSettingsDurability::racingWritersLeaveOneOfTheirNames()
 {
+    // Eight writers of a hundred names each, some long, all let go at once.
     constexpr int writers = 8;
-    constexpr int namesEach = 100;
-    QList<QStringList> namesOf(writers);
+    std::vector<std::unique_ptr<QProcess>> running;
     QStringList lastNames;
     for (int w = 0; w < writers; ++w) {
-        for (int n = 0; n < namesEach; ++n) {
-            // Some longer names make writes of different lengths overlap.
-            namesOf[w].append(nameOfLength(QStringLiteral("writer %1 name %2").arg(w).arg(n),
-                                           n % 10 == 0 ? 20'000 : 40));
+        QStringList names;
+        for (int n = 0; n < 100; ++n) {
+            names.append(
+                nameOfLength(u"writer %1 name %2"_qs.arg(w).arg(n), n % 10 == 0 ? 20'000 : 40));
         }
-        lastNames.append(namesOf[w].last());
-    }
-    // Each writer holds all its names before any begins; then all are let go at once.
-    std::vector<std::unique_ptr<QProcess>> running;
-    for (int w = 0; w < writers; ++w) {
+        lastNames.append(names.last());
         running.push_back(std::make_unique<QProcess>());
-        startWriter(*running.back(), namesOf[w], false);
+        start(*running.back(), write(), names, false);
     }
     for (const auto& writer : running) {
         writer->closeWriteChannel();
     }
-    // Every writer's first write began before the first writer finished its last.
+    // Every writer's first write ("saving 0 T") began before any writer's last one ended.
     qint64 lastStart = 0;
     qint64 firstEnd = std::numeric_limits<qint64>::max();
-    const QRegularExpression step(QStringLiteral("^(saving|saved) (\\d+) (\\d+)$"),
-                                  QRegularExpression::MultilineOption);
     for (const auto& writer : running) {
-        QVERIFY(writer->waitForFinished(processTimeoutMs));
-        QVERIFY2(writer->exitCode() == 0, writer->readAllStandardError().constData());
-        auto lines = step.globalMatch(QString::fromUtf8(writer->readAllStandardOutput()));
-        QList<qint64> times;
-        while (lines.hasNext()) {
-            times.append(lines.next().captured(3).toLongLong());
-        }
-        QCOMPARE(times.size(), 2 * namesEach);
-        lastStart = std::max(lastStart, times.first());
-        firstEnd = std::min(firstEnd, times.last());
+        QVERIFY(writer->waitForFinished(processTimeoutMs) && writer->exitCode() == 0);
+        const QList<QByteArray> lines = writer->readAllStandardOutput().trimmed().split('\n');
+        lastStart = std::max(lastStart, lines.first().split(' ').last().toLongLong());
+        firstEnd = std::min(firstEnd, lines.last().split(' ').last().toLongLong());
     }
     QVERIFY2(lastStart < firstEnd, "the writers did not overlap");
     const QString shown = readBack();
@@ -222,47 +206,35 @@ void TestSettingsDurability::racingWritersLeaveOneOfTheirNames()
 
 void TestSettingsDurability::writeReachesTheDiskBeforeItCounts()
 {
-    const QString strace = QStandardPaths::findExecutable(QStringLiteral("strace"));
+    const QString strace = QStandardPaths::findExecutable(u"strace"_qs);
     if (strace.isEmpty()) {
         QSKIP("strace is not installed");
     }
+    const QString log = configHome_->filePath(u"trace"_qs);
     QProcess traced;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome_->path());
-    // In a sanitizer build: LeakSanitizer cannot check a process under ptrace.
-    environment.insert(QStringLiteral("ASAN_OPTIONS"),
-                       environment.value(QStringLiteral("ASAN_OPTIONS")) +
-                           QStringLiteral(":detect_leaks=0"));
-    traced.setProcessEnvironment(environment);
-    const QString log = configHome_->filePath(QStringLiteral("trace"));
-    traced.start(strace, {QStringLiteral("-e"), QStringLiteral("trace=openat,fsync,rename"),
-                          QStringLiteral("-o"), log, writerProgram, QStringLiteral("write")});
-    traced.write("ann");
-    traced.closeWriteChannel();
+    start(traced,
+          QStringList{strace, u"-e"_qs, u"trace=openat,fsync,rename"_qs, u"-o"_qs, log} + write(),
+          {u"ann"_qs});
     QVERIFY(traced.waitForFinished(processTimeoutMs) && traced.exitCode() == 0);
 
     // The new file is flushed before it is renamed over the old one, and the folder after.
-    const QRegularExpression opened(
-        QString::fromLatin1(R"re(^openat\(.*"(.*)", (.*)\)\s+= (\d+)$)re"));
-    const QRegularExpression flushed(QString::fromLatin1(R"re(^fsync\((\d+)\)\s+= 0$)re"));
+    const QRegularExpression opened(u"^openat\\(.*\"(.*)\", (.*)\\)\\s+= (\\d+)$"_qs);
+    const QRegularExpression flushed(u"^fsync\\((\\d+)\\)\\s+= 0$"_qs);
     // What each descriptor was last opened on: the new file or the folder.
     QHash<QString, QString> opens;
     QString calls;
     for (const QString& line : QString::fromUtf8(contentOf(log)).split(u'\n')) {
         if (const auto open = opened.match(line); open.hasMatch()) {
-            opens[open.captured(3)] = open.captured(1).contains(QStringLiteral("Corvane.conf."))
-                                          ? QStringLiteral("file")
-                                      : open.captured(2).contains(QStringLiteral("O_DIRECTORY"))
-                                          ? QStringLiteral("folder")
-                                          : QString();
+            opens[open.captured(3)] = open.captured(1).contains(u"Corvane.conf."_qs) ? u"file"_qs
+                                      : open.captured(2).contains(u"O_DIRECTORY"_qs) ? u"folder"_qs
+                                                                                     : QString();
         } else if (const auto flush = flushed.match(line); flush.hasMatch()) {
-            calls += QStringLiteral("flush %1, ").arg(opens.value(flush.captured(1)));
-        } else if (line.startsWith(QStringLiteral("rename(")) &&
-                   line.endsWith(QStringLiteral("= 0"))) {
-            calls += QStringLiteral("rename, ");
+            calls += u"flush %1, "_qs.arg(opens.value(flush.captured(1)));
+        } else if (line.startsWith(u"rename("_qs) && line.endsWith(u"= 0"_qs)) {
+            calls += u"rename, "_qs;
         }
     }
-    QCOMPARE(calls, QStringLiteral("flush file, rename, flush folder, "));
+    QCOMPARE(calls, u"flush file, rename, flush folder, "_qs);
 }
 
 QTEST_GUILESS_MAIN(TestSettingsDurability)

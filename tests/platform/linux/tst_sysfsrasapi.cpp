@@ -4,14 +4,12 @@
 #include "filemodesapply.h"
 #include "platform/linux/sysfsrasapi.h"
 
-#include <atomic>
 #include <cstring>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 #include <sys/stat.h>
-#include <thread>
 
 using namespace mdConnectionTest;
 using namespace Qt::Literals::StringLiterals;
@@ -119,17 +117,6 @@ Listing list(SysfsRasApi& ras, std::size_t records)
     return listing;
 }
 
-std::uint32_t stateOf(SysfsRasApi& ras, HRASCONN handle, std::uint32_t* result = nullptr)
-{
-    RASCONNSTATUSA status{};
-    status.dwSize = rasConnStatusSize;
-    const std::uint32_t answer = ras.RasGetConnectStatusA(handle, &status);
-    if (result != nullptr) {
-        *result = answer;
-    }
-    return status.rasconnstate;
-}
-
 } // namespace
 
 Q_DECLARE_METATYPE(Entry)
@@ -141,12 +128,8 @@ class TestSysfsRasApi : public QObject
 private slots:
     void lists_data();
     void lists();
-    void readsState_data();
-    void readsState();
     void refusesWhatItCannotAnswer_data();
     void refusesWhatItCannotAnswer();
-    void readsAfreshEachCall();
-    void entriesComeAndGoWhileListed();
 };
 
 void TestSysfsRasApi::lists_data()
@@ -154,18 +137,38 @@ void TestSysfsRasApi::lists_data()
     QTest::addColumn<QList<Entry>>("entries");
     QTest::addColumn<QList<quint32>>("handles");
     QTest::addColumn<QStringList>("names");
+    // The state the first listed link reads as.
+    QTest::addColumn<quint32>("state");
     using H = QList<quint32>;
     using N = QStringList;
+    const quint32 connected = RASCS_Connected;
     QTest::newRow("no PPP link") << QList{ppp(u"lo"_s, 1, "772"), ppp(u"eth0"_s, 2, "1")} << H{}
-                                 << N{};
+                                 << N{} << 0U;
     QTest::newRow("by index, not by name")
         << QList{ppp(u"ppp10"_s, 3), ppp(u"eth0"_s, 2, "1"), ppp(u"ppp2"_s, 9), ppp(u"ppp1"_s, 7)}
-        << H{3, 7, 9} << N{u"ppp10"_s, u"ppp1"_s, u"ppp2"_s};
-    QTest::newRow("index claimed twice")
-        << QList{ppp(u"pppb"_s, 4), ppp(u"pppa"_s, 4)} << H{4, 4} << N{u"pppa"_s, u"pppb"_s};
+        << H{3, 7, 9} << N{u"ppp10"_s, u"ppp1"_s, u"ppp2"_s} << connected;
+    QTest::newRow("index claimed twice") << QList{ppp(u"pppb"_s, 4), ppp(u"pppa"_s, 4)} << H{4, 4}
+                                         << N{u"pppa"_s, u"pppb"_s} << connected;
     const QString longName(200, u'p');
     QTest::newRow("a name longer than the record's field")
-        << QList{ppp(longName, 3)} << H{3} << N{longName};
+        << QList{ppp(longName, 3)} << H{3} << N{longName} << connected;
+
+    // Up with a carrier is connected; up without one, still authenticating; down, still
+    // connecting its device. Flags or a carrier that cannot be read count as down or as none.
+    const auto state = [](const char* row, const QByteArray& flags, const QByteArray& carrier,
+                          quint32 expected) {
+        QTest::newRow(row) << QList{Entry{u"ppp0"_s, "512\n", "7\n", flags, carrier}} << H{7}
+                           << N{u"ppp0"_s} << expected;
+    };
+    state("only up, carrier", "0x1\n", "1\n", RASCS_Connected);
+    state("up without carrier", "0x1091\n", "0\n", RASCS_Authenticate);
+    state("down, carrier 1", "0x1090\n", "1\n", RASCS_ConnectDevice);
+    for (const QByteArray& unreadable : {absent, folder, endless, forbidden, selfLink}) {
+        state(qPrintable(u"flags "_s + QString::fromLatin1(unreadable)), unreadable, "1\n",
+              RASCS_ConnectDevice);
+        state(qPrintable(u"up, carrier "_s + QString::fromLatin1(unreadable)), "0x1091\n",
+              unreadable, RASCS_Authenticate);
+    }
 
     // Each of these lists a good ppp0 and one entry that is no connection: files that are no
     // attributes, and entries that are no interface. What an attribute file may hold is the
@@ -189,7 +192,7 @@ void TestSysfsRasApi::lists_data()
         {"a plain file", odd("512\n", "3\n", "file")},
     };
     for (const auto& [row, entry] : odds) {
-        QTest::newRow(row) << QList{entry, ppp(u"ppp0"_s, 2)} << H{2} << N{u"ppp0"_s};
+        QTest::newRow(row) << QList{entry, ppp(u"ppp0"_s, 2)} << H{2} << N{u"ppp0"_s} << connected;
     }
 }
 
@@ -198,6 +201,7 @@ void TestSysfsRasApi::lists()
     QFETCH(QList<Entry>, entries);
     QFETCH(QList<quint32>, handles);
     QFETCH(QStringList, names);
+    QFETCH(quint32, state);
     Tree tree;
     for (const Entry& entry : entries) {
         QVERIFY(tree.add(entry));
@@ -219,51 +223,16 @@ void TestSysfsRasApi::lists()
     // The first record past the list keeps its zeros; with no list, record 0 keeps handle 0.
     QCOMPARE(listing.records[handles.size()].hrasconn, 0U);
     QCOMPARE(QByteArray(listing.records[handles.size()].szEntryName), "");
-}
-
-void TestSysfsRasApi::readsState_data()
-{
-    QTest::addColumn<QByteArray>("flags");
-    QTest::addColumn<QByteArray>("carrier");
-    QTest::addColumn<quint32>("state");
-    const auto row = [](const char* name, const QByteArray& flags, const QByteArray& carrier,
-                        quint32 state) {
-        QTest::newRow(name) << flags << carrier << state;
-    };
-    // Up with a carrier is connected; up without one, still authenticating; down, still
-    // connecting its device. What cannot be read counts as down, or as no carrier.
-    row("up with carrier", "0x1091\n", "1\n", RASCS_Connected);
-    row("only up, carrier", "0x1\n", "1\n", RASCS_Connected);
-    row("up without carrier", "0x1091\n", "0\n", RASCS_Authenticate);
-    row("down, carrier 1", "0x1090\n", "1\n", RASCS_ConnectDevice);
-    for (const QByteArray& unreadable : {absent, folder, endless, forbidden, selfLink}) {
-        QTest::addRow("flags %s", unreadable.constData())
-            << unreadable << QByteArray("1\n") << RASCS_ConnectDevice;
-        QTest::addRow("up, carrier %s", unreadable.constData())
-            << QByteArray("0x1091\n") << unreadable << RASCS_Authenticate;
+    if (!handles.isEmpty()) {
+        RASCONNSTATUSA status{};
+        status.dwSize = rasConnStatusSize;
+        status.dwError = 1;
+        QCOMPARE(ras.RasGetConnectStatusA(handles[0], &status), SUCCESS);
+        QCOMPARE(status.rasconnstate, state);
+        QCOMPARE(status.dwError, 0U);
+        QCOMPARE(QByteArray(status.szDeviceType), "ppp");
+        QCOMPARE(QByteArray(status.szDeviceName), names[0].toUtf8().left(deviceNameLength - 1));
     }
-}
-
-void TestSysfsRasApi::readsState()
-{
-    QFETCH(QByteArray, flags);
-    QFETCH(QByteArray, carrier);
-    QFETCH(quint32, state);
-    Tree tree;
-    Entry entry = ppp(u"ppp0"_s, 7);
-    entry.flags = flags;
-    entry.carrier = carrier;
-    QVERIFY(tree.add(entry));
-    SysfsRasApi ras(tree.netClassDir());
-    const FileModesApply modesApply;
-    RASCONNSTATUSA status{};
-    status.dwSize = rasConnStatusSize;
-    status.dwError = 1;
-    QCOMPARE(ras.RasGetConnectStatusA(7, &status), SUCCESS);
-    QCOMPARE(status.rasconnstate, state);
-    QCOMPARE(status.dwError, 0U);
-    QCOMPARE(QByteArray(status.szDeviceType), "ppp");
-    QCOMPARE(QByteArray(status.szDeviceName), "ppp0");
 }
 
 void TestSysfsRasApi::refusesWhatItCannotAnswer_data()
@@ -343,68 +312,6 @@ void TestSysfsRasApi::refusesWhatItCannotAnswer()
     }
     QVERIFY(std::memcmp(records.data(), before.data(), records.size() * sizeof(RASCONNA)) == 0);
     QVERIFY(std::strlen(ras.lastFailureReason()) > 0);
-}
-
-void TestSysfsRasApi::readsAfreshEachCall()
-{
-    Tree tree;
-    // Made before the folder exists: the constructor reads nothing.
-    SysfsRasApi ras(tree.netClassDir());
-    QVERIFY(tree.add(ppp(u"ppp0"_s, 2)));
-    QCOMPARE(stateOf(ras, 2), RASCS_Connected);
-    QVERIFY(writeAttribute(tree.devicePath(u"ppp0"_s) + u"/carrier"_s, "0\n"));
-    QCOMPARE(stateOf(ras, 2), RASCS_Authenticate);
-    QVERIFY(tree.add(ppp(u"ppp1"_s, 1)));
-    QVERIFY(QFile::remove(tree.netPath() + u"/ppp0"_s));
-    const Listing listing = list(ras, 2);
-    QCOMPARE(listing.count, 1);
-    QCOMPARE(listing.records[0].hrasconn, 1U);
-    std::uint32_t result = SUCCESS;
-    stateOf(ras, 2, &result);
-    QCOMPARE(result, ERROR_INVALID_HANDLE);
-}
-
-void TestSysfsRasApi::entriesComeAndGoWhileListed()
-{
-    // Two links stay; meanwhile another thread adds and takes away forty more, one file at a
-    // time, so that listings meet entries half made and half gone.
-    constexpr int comingAndGoing = 40;
-    const Tree tree;
-    QVERIFY(tree.add(ppp(u"ppp0"_s, 2)) && tree.add(ppp(u"ppp1"_s, 3)));
-    std::atomic<int> rounds = 0;
-    std::jthread churn([&](const std::stop_token& stop) {
-        while (!stop.stop_requested()) {
-            for (int i = 0; i < comingAndGoing; ++i) {
-                tree.add(ppp(u"pppx%1"_s.arg(i), 100 + i));
-            }
-            for (int i = 0; i < comingAndGoing; ++i) {
-                const QString name = u"pppx%1"_s.arg(i);
-                QFile::remove(tree.devicePath(name) + u"/type"_s);
-                QFile::remove(tree.netPath() + u'/' + name);
-                QDir(tree.devicePath(name)).removeRecursively();
-            }
-            ++rounds;
-        }
-    });
-    SysfsRasApi ras(tree.netClassDir());
-    for (int n = 0; n < 300 && !QTest::currentTestFailed(); ++n) {
-        const Listing listing = list(ras, 256);
-        QCOMPARE(listing.result, SUCCESS);
-        QVERIFY(listing.count >= 2 && listing.count <= 2 + comingAndGoing);
-        QCOMPARE(listing.records[0].hrasconn, 2U);
-        QCOMPARE(listing.records[1].hrasconn, 3U);
-        for (std::int32_t i = 2; i < listing.count; ++i) {
-            const HRASCONN handle = listing.records[static_cast<std::size_t>(i)].hrasconn;
-            QVERIFY(handle > listing.records[static_cast<std::size_t>(i) - 1].hrasconn);
-            // Asked about after it may have gone: it is either read or no connection.
-            std::uint32_t result = SUCCESS;
-            const std::uint32_t state = stateOf(ras, handle, &result);
-            QVERIFY(result == SUCCESS || (result == ERROR_INVALID_HANDLE && state == 0));
-        }
-    }
-    churn.request_stop();
-    churn.join();
-    QVERIFY(rounds > 0);
 }
 
 QTEST_GUILESS_MAIN(TestSysfsRasApi)
