@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 // The dial-up functions read from interface lists built the way sysfs lays them out:
 // devices/virtual/net/NAME holds the attributes and class/net/NAME links to it.
-#include "filemodesapply.h"
 #include "platform/linux/sysfsrasapi.h"
 
 #include <cstring>
@@ -21,7 +20,6 @@ namespace {
 const QByteArray absent = "(absent)";
 const QByteArray folder = "(a folder: opens, but reading fails)";
 const QByteArray fifo = "(a FIFO without writer)";
-const QByteArray forbidden = "(a file its mode forbids reading)";
 const QByteArray endless = "(a link to /dev/zero)";
 const QByteArray selfLink = "(a link to itself)";
 // Ten megabytes of leading zeros: an attribute file many thousand times too long.
@@ -59,9 +57,7 @@ bool writeAttribute(const QString& path, const QByteArray& content)
     if (content == endless || content == selfLink) {
         return ::symlink(content == endless ? "/dev/zero" : native.constData(), native) == 0;
     }
-    const QByteArray bytes = content == forbidden ? QByteArray("512\n") : content;
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() &&
-           (content != forbidden || file.setPermissions({}));
+    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
 }
 
 // An interface list in a temporary folder.
@@ -163,7 +159,7 @@ void TestSysfsRasApi::lists_data()
     state("only up, carrier", "0x1\n", "1\n", RASCS_Connected);
     state("up without carrier", "0x1091\n", "0\n", RASCS_Authenticate);
     state("down, carrier 1", "0x1090\n", "1\n", RASCS_ConnectDevice);
-    for (const QByteArray& unreadable : {absent, folder, endless, forbidden, selfLink}) {
+    for (const QByteArray& unreadable : {absent, folder, endless, selfLink}) {
         state(qPrintable(u"flags "_s + QString::fromLatin1(unreadable)), unreadable, "1\n",
               RASCS_ConnectDevice);
         state(qPrintable(u"up, carrier "_s + QString::fromLatin1(unreadable)), "0x1091\n",
@@ -181,7 +177,6 @@ void TestSysfsRasApi::lists_data()
         {"type a folder", odd(folder, "3\n", {})},
         {"type a FIFO", odd(fifo, "3\n", {})},
         {"type endless", odd(endless, "3\n", {})},
-        {"type unreadable by its mode", odd(forbidden, "3\n", {})},
         {"type a link to itself", odd(selfLink, "3\n", {})},
         {"type ten megabytes", odd(tenMegabytes + "512\n", "3\n", {})},
         {"index absent", odd("512\n", absent, {})},
@@ -207,7 +202,6 @@ void TestSysfsRasApi::lists()
         QVERIFY(tree.add(entry));
     }
     SysfsRasApi ras(tree.netClassDir());
-    const FileModesApply modesApply;
     const Listing listing = list(ras, 8);
     QCOMPARE(listing.result, SUCCESS);
     QCOMPARE(listing.count, static_cast<std::int32_t>(handles.size()));
