@@ -38,6 +38,12 @@ struct Held
 };
 std::optional<Held> held;
 
+// libxcb's codes, from <xcb/xcb.h>: a socket or stream error, a display name it cannot parse, a
+// screen the server does not have.
+constexpr int xcbConnectionError = 1;
+constexpr int xcbParseError = 5;
+constexpr int xcbInvalidScreen = 6;
+
 // What Qt's X11 and Wayland plugins say when they cannot connect.
 const QString x11Refused = QStringLiteral("could not connect to display");
 const QString waylandRefused = QStringLiteral("Failed to create wl_display (");
@@ -69,14 +75,12 @@ std::string x11Reason(const std::string& display)
     errno = 0;
     void* connection = connect(display.c_str(), nullptr);
     const int error = errno;
-    // libxcb's codes, from <xcb/xcb.h>: 1 a socket or stream error, 5 a display name it cannot
-    // parse, 6 a screen the server does not have.
     switch (hasError(connection)) {
-    case 1:
+    case xcbConnectionError:
         return error != 0 ? std::strerror(error) : "the display's host cannot be reached";
-    case 5:
+    case xcbParseError:
         return "the display name is not valid";
-    case 6:
+    case xcbInvalidScreen:
         return "the display has no such screen";
     default:
         return "the display server refused the connection";

@@ -13,6 +13,9 @@ namespace platform {
 
 namespace {
 
+// Where the system gives no size for getpwuid_r's buffer: enough for any entry, grown if not.
+constexpr std::size_t passwordBufferSize = 4096;
+
 // The base-directory rules ignore relative paths: they would depend on the current folder.
 bool isAbsolute(const char* path)
 {
@@ -23,7 +26,8 @@ bool isAbsolute(const char* path)
 std::variant<std::string, core::Failure> homeOfUser()
 {
     const long suggested = ::sysconf(_SC_GETPW_R_SIZE_MAX);
-    std::vector<char> buffer(suggested > 0 ? static_cast<std::size_t>(suggested) : 4096);
+    std::vector<char> buffer(suggested > 0 ? static_cast<std::size_t>(suggested)
+                                           : passwordBufferSize);
     passwd entry{};
     passwd* found = nullptr;
     int error = 0;

@@ -21,6 +21,19 @@ constexpr char16_t firstHighSurrogate = 0xD800;
 constexpr char16_t firstLowSurrogate = 0xDC00;
 constexpr char16_t afterSurrogates = 0xE000;
 constexpr int surrogateBits = 10;
+// UTF-8: ASCII below 0x80; lead bytes from 0xC2 (0xC0 and 0xC1 would only spell ASCII, too long) to
+// 0xF4 (beyond lies past U+10FFFF), the lead's payload being the bits below its length's ones;
+// continuation bytes 10xxxxxx, six bits each.
+constexpr unsigned firstNonAscii = 0x80;
+constexpr unsigned firstLead = 0xC2;
+constexpr unsigned lastLead = 0xF4;
+constexpr unsigned leadBits = 0x7F;
+constexpr unsigned continuationMask = 0xC0;
+constexpr unsigned continuationTag = 0x80;
+constexpr unsigned continuationPayload = 0x3F;
+// A hexadecimal digit spells four bits.
+constexpr int hexDigitBits = 4;
+constexpr unsigned hexDigitMask = 0xF;
 constexpr int utf8ContinuationBits = 6;
 constexpr char16_t lastControl = 0x1F;
 constexpr char16_t lastLatin1 = 0xFF;
@@ -32,10 +45,10 @@ constexpr std::string_view asciiSpace = " \t\n\v\f\r";
 constexpr std::string_view lineSpace = " \t\n\r";
 
 // The value of a digit or letter in `base`, or -1.
-int digitValue(char16_t c, int base)
+int digitValue(char16_t ch, int base)
 {
-    const int letter = c | 0x20;
-    const int value = c >= '0' && c <= '9'             ? c - '0'
+    const int letter = ch | 0x20;
+    const int value = ch >= '0' && ch <= '9'           ? ch - '0'
                       : letter >= 'a' && letter <= 'z' ? letter - 'a' + 10
                                                        : base;
     return value < base ? value : -1;
@@ -56,7 +69,7 @@ bool equalsIgnoringCase(std::string_view text, std::string_view lowercase)
 {
     return std::equal(
         text.begin(), text.end(), lowercase.begin(), lowercase.end(),
-        [](char c, char lower) { return (c >= 'A' && c <= 'Z' ? c | 0x20 : c) == lower; });
+        [](char ch, char lower) { return (ch >= 'A' && ch <= 'Z' ? ch | 0x20 : ch) == lower; });
 }
 
 // --- Text, converted as Qt 6.4 converts it
@@ -72,27 +85,27 @@ struct Decoded
 Decoded decodeOne(std::string_view bytes, std::size_t at)
 {
     constexpr Decoded malformed{-1, 0};
-    const auto byte = [&](std::size_t i) {
-        return static_cast<unsigned char>(bytes[i]);
+    const auto byte = [&](std::size_t at) {
+        return static_cast<unsigned char>(bytes[at]);
     };
     const unsigned lead = byte(at);
-    if (lead < 0x80) {
+    if (lead < firstNonAscii) {
         return {1, lead};
     }
-    if (lead < 0xC2 || lead > 0xF4) {
+    if (lead < firstLead || lead > lastLead) {
         return malformed;
     }
     const int length = lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
     constexpr char32_t smallestOfLength[] = {0, 0, 0x80, 0x800, firstSupplementary};
-    char32_t code = lead & (0x7Fu >> length);
+    char32_t code = lead & (leadBits >> length);
     for (std::size_t i = at + 1; i < at + length; ++i) {
         if (i == bytes.size()) {
             return {0, 0};
         }
-        if ((byte(i) & 0xC0) != 0x80) {
+        if ((byte(i) & continuationMask) != continuationTag) {
             return malformed;
         }
-        code = code << utf8ContinuationBits | (byte(i) & 0x3F);
+        code = code << utf8ContinuationBits | (byte(i) & continuationPayload);
     }
     if (code < smallestOfLength[length] || isSurrogate(code) || code > lastCodePoint) {
         return malformed;
@@ -138,7 +151,7 @@ struct Utf8Decoder
         if (code >= firstSupplementary) {
             code -= firstSupplementary;
             out += static_cast<char16_t>(firstHighSurrogate + (code >> surrogateBits));
-            code = firstLowSurrogate + (code & ((1u << surrogateBits) - 1));
+            code = firstLowSurrogate + (code & ((1U << surrogateBits) - 1));
         }
         out += static_cast<char16_t>(code);
     }
@@ -173,7 +186,8 @@ std::size_t appendUtf8(std::string& out, std::u16string_view text, std::size_t a
                                                           : 3;
     out += static_cast<char>(leads[continuations] | code >> (utf8ContinuationBits * continuations));
     for (int i = continuations - 1; i >= 0; --i) {
-        out += static_cast<char>(0x80 | (code >> (utf8ContinuationBits * i) & 0x3F));
+        out += static_cast<char>(continuationTag |
+                                 (code >> (utf8ContinuationBits * i) & continuationPayload));
     }
     return pair ? 2 : 1;
 }
@@ -193,8 +207,8 @@ std::string toUtf8(std::u16string_view text)
 // blanks around it, a '+' and a "0x".
 std::optional<char16_t> escapedUnit(std::u16string_view digits)
 {
-    const auto isSpace = [](char16_t c) {
-        return c < 0x80 && asciiSpace.find(static_cast<char>(c)) != none;
+    const auto isSpace = [](char16_t ch) {
+        return ch < firstNonAscii && asciiSpace.find(static_cast<char>(ch)) != none;
     };
     digits = digits.substr(0, digits.find(u'\0'));
     while (!digits.empty() && isSpace(digits.front())) {
@@ -246,8 +260,9 @@ std::string escapedName(std::u16string_view name)
             out += static_cast<char>(unit);
         } else {
             out += unit <= lastLatin1 ? "%" : "%U";
-            for (int shift = unit <= lastLatin1 ? 4 : 12; shift >= 0; shift -= 4) {
-                out += "0123456789ABCDEF"[unit >> shift & 0xF];
+            for (int shift = ((unit <= lastLatin1 ? 2 : 4) - 1) * hexDigitBits; shift >= 0;
+                 shift -= hexDigitBits) {
+                out += "0123456789ABCDEF"[unit >> shift & hexDigitMask];
             }
         }
     }
@@ -285,42 +300,44 @@ struct Line
     bool openEscape = false;
 };
 
+// One state machine, as QSettings' own line reader is, kept whole so the two compare line by line.
+// NOLINTNEXTLINE(readability-function-cognitive-complexity)
 std::optional<Line> readLine(std::string_view data, std::size_t& position)
 {
     Line line;
     std::size_t& start = line.start;
     start = std::min(data.find_first_not_of(lineSpace, position), data.size());
-    std::size_t i = start;
+    std::size_t at = start;
     std::size_t openEscapeEnd = none;
-    while (i < data.size()) {
-        const char c = data[i++];
-        const bool breaks = c == '\n' || c == '\r' || c == ';';
-        if (c == '=' && !line.inQuotes && line.equals == none) {
-            line.equals = i - 1;
-        } else if (c == '"') {
+    while (at < data.size()) {
+        const char ch = data[at++];
+        const bool breaks = ch == '\n' || ch == '\r' || ch == ';';
+        if (ch == '=' && !line.inQuotes && line.equals == none) {
+            line.equals = at - 1;
+        } else if (ch == '"') {
             line.inQuotes = !line.inQuotes;
-        } else if (c == '\\' && i == data.size()) {
-            openEscapeEnd = i;
-        } else if (c == '\\') {
+        } else if (ch == '\\' && at == data.size()) {
+            openEscapeEnd = at;
+        } else if (ch == '\\') {
             // "\r\n" and "\n\r" after a backslash are one escaped line break.
-            const char escaped = data[i++];
-            const bool pairs = i < data.size() && (escaped == '\n' || escaped == '\r') &&
-                               (data[i] == '\n' || data[i] == '\r') && data[i] != escaped;
-            i += pairs ? 1 : 0;
-            openEscapeEnd = escaped == '\r' && !pairs ? i : openEscapeEnd;
-        } else if (c == ';' && i == start + 1) {
-            const std::size_t lineEnd = std::min(data.find_first_of("\n\r", i), data.size());
-            i = start = std::min(data.find_first_not_of(lineSpace, lineEnd), data.size());
-        } else if (breaks && i == start + 1) {
-            start = i;
+            const char escaped = data[at++];
+            const bool pairs = at < data.size() && (escaped == '\n' || escaped == '\r') &&
+                               (data[at] == '\n' || data[at] == '\r') && data[at] != escaped;
+            at += pairs ? 1 : 0;
+            openEscapeEnd = escaped == '\r' && !pairs ? at : openEscapeEnd;
+        } else if (ch == ';' && at == start + 1) {
+            const std::size_t lineEnd = std::min(data.find_first_of("\n\r", at), data.size());
+            at = start = std::min(data.find_first_not_of(lineSpace, lineEnd), data.size());
+        } else if (breaks && at == start + 1) {
+            start = at;
         } else if (breaks && !line.inQuotes) {
-            --i;
+            --at;
             break;
         }
     }
-    position = line.end = i;
-    line.openEscape = openEscapeEnd == i;
-    return i > start ? std::optional(line) : std::nullopt;
+    position = line.end = at;
+    line.openEscape = openEscapeEnd == at;
+    return at > start ? std::optional(line) : std::nullopt;
 }
 
 // A line as it bears on one entry: whether it lies in the entry's section, the prefix of the
@@ -383,6 +400,8 @@ struct Value
     }
 };
 
+// One state machine, as QSettings' own value parser is, kept whole so the two compare line by line.
+// NOLINTNEXTLINE(readability-function-cognitive-complexity)
 Value parsedValue(std::string_view bytes)
 {
     constexpr std::string_view escapeNames = "abfnrtv\"?'\\";
@@ -393,7 +412,7 @@ Value parsedValue(std::string_view bytes)
     bool quoted = false;
     // QSettings leaves the blanks at the end when the bytes end inside an escape.
     bool chopAtEnd = true;
-    std::size_t i = std::min(bytes.find_first_not_of(" \t"), bytes.size());
+    std::size_t at = std::min(bytes.find_first_not_of(" \t"), bytes.size());
     // Blanks from escapes and quotes, and those before this, stay.
     std::size_t chopLimit = 0;
     const auto chop = [&] {
@@ -401,53 +420,54 @@ Value parsedValue(std::string_view bytes)
             text.pop_back();
         }
     };
-    while (i < bytes.size() && chopAtEnd) {
-        const char c = bytes[i];
-        if (c == '\\') {
-            if (++i == bytes.size()) {
+    while (at < bytes.size() && chopAtEnd) {
+        const char ch = bytes[at];
+        if (ch == '\\') {
+            if (++at == bytes.size()) {
                 chopAtEnd = false;
                 break;
             }
-            const char escaped = bytes[i++];
+            const char escaped = bytes[at++];
             const std::size_t named = escapeNames.find(escaped);
             const int base = escaped == 'x' ? hexBase : octalBase;
-            const bool number = escaped == 'x' ? i < bytes.size() && digitValue(bytes[i], base) >= 0
-                                               : digitValue(escaped, base) >= 0;
+            const bool number = escaped == 'x'
+                                    ? at < bytes.size() && digitValue(bytes[at], base) >= 0
+                                    : digitValue(escaped, base) >= 0;
             if (named != none) {
                 text += escapeMeanings[named];
             } else if (number) {
                 // The number wraps at 16 bits, as QSettings' does.
                 char16_t unit = escaped == 'x' ? 0 : escaped - '0';
-                for (; i < bytes.size() && digitValue(bytes[i], base) >= 0; ++i) {
-                    unit = static_cast<char16_t>(unit * base + digitValue(bytes[i], base));
+                for (; at < bytes.size() && digitValue(bytes[at], base) >= 0; ++at) {
+                    unit = static_cast<char16_t>(unit * base + digitValue(bytes[at], base));
                 }
                 text += unit;
-                chopAtEnd = i < bytes.size();
+                chopAtEnd = at < bytes.size();
             } else if (escaped == 'x') {
-                chopAtEnd = i < bytes.size();
-            } else if ((escaped == '\n' || escaped == '\r') && i < bytes.size() &&
-                       (bytes[i] == '\n' || bytes[i] == '\r') && bytes[i] != escaped) {
-                ++i;
+                chopAtEnd = at < bytes.size();
+            } else if ((escaped == '\n' || escaped == '\r') && at < bytes.size() &&
+                       (bytes[at] == '\n' || bytes[at] == '\r') && bytes[at] != escaped) {
+                ++at;
             }
             chopLimit = text.size();
-        } else if (c == '"') {
+        } else if (ch == '"') {
             quoted = true;
             inQuotes = !inQuotes;
-            i = inQuotes ? i + 1 : std::min(bytes.find_first_not_of(" \t", i + 1), bytes.size());
+            at = inQuotes ? at + 1 : std::min(bytes.find_first_not_of(" \t", at + 1), bytes.size());
             chopLimit = inQuotes ? chopLimit : text.size();
-        } else if (c == ',' && !inQuotes) {
+        } else if (ch == ',' && !inQuotes) {
             if (!quoted) {
                 chop();
             }
             value.endItem();
             quoted = false;
-            i = std::min(bytes.find_first_not_of(" \t", i + 1), bytes.size());
+            at = std::min(bytes.find_first_not_of(" \t", at + 1), bytes.size());
             chopLimit = 0;
         } else {
             const std::size_t pieceEnd =
-                std::min(bytes.find_first_of("\\\",", i + 1), bytes.size());
-            value.decoder.decode(bytes.substr(i, pieceEnd - i));
-            i = pieceEnd;
+                std::min(bytes.find_first_of("\\\",", at + 1), bytes.size());
+            value.decoder.decode(bytes.substr(at, pieceEnd - at));
+            at = pieceEnd;
         }
     }
     if (chopAtEnd && !quoted) {
@@ -462,7 +482,7 @@ constexpr std::u16string_view byteArrayPrefix = u"@ByteArray(";
 std::size_t argumentCount(std::u16string_view text, std::size_t open)
 {
     return std::count_if(text.begin() + open + 1, text.end(),
-                         [](char16_t c) { return c == u' ' || c == u')'; });
+                         [](char16_t ch) { return ch == u' ' || ch == u')'; });
 }
 
 // The string QSettings makes of a value that is no list, or nothing when it makes another type of
@@ -610,6 +630,7 @@ std::optional<std::string> readText(std::string_view file, std::string_view sect
     return text ? std::optional(toUtf8(*text)) : std::nullopt;
 }
 
+// NOLINTNEXTLINE(readability-function-cognitive-complexity): the edit's steps in their order.
 std::string withText(std::string_view file, std::string_view section, std::string_view key,
                      std::string_view value)
 {
@@ -674,7 +695,7 @@ std::string withText(std::string_view file, std::string_view section, std::strin
         }
     }
     std::stable_sort(edits.begin(), edits.end(),
-                     [](const Edit& a, const Edit& b) { return a.begin < b.begin; });
+                     [](const Edit& left, const Edit& right) { return left.begin < right.begin; });
     std::string out;
     std::size_t copied = 0;
     for (const Edit& edit : edits) {

@@ -21,6 +21,8 @@ namespace {
 constexpr int maxLinksFollowed = 40;
 // Only the owner may list, enter or change a folder the store makes.
 constexpr mode_t privateFolderMode = S_IRWXU;
+// The permission bits of a file's mode, set-user-ID, set-group-ID and sticky included.
+constexpr mode_t permissionBits = 07777;
 // How much is read from the file at a time.
 constexpr std::size_t readChunk = 64 * 1024;
 
@@ -178,7 +180,12 @@ Resolved resolve(const std::string& path)
         }
         const std::string to(target.data(), static_cast<std::size_t>(length));
         // A relative target counts from the folder the link is really in.
-        std::tie(folder, name) = split(to.starts_with('/') ? to : folder + '/' + to);
+        std::string next = to;
+        if (!to.starts_with('/')) {
+            next = folder;
+            next.append("/").append(to);
+        }
+        std::tie(folder, name) = split(next);
     }
     return {folder, name, Kind::Unresolvable, ELOOP};
 }
@@ -198,7 +205,7 @@ std::variant<Contents, int> readFile(const std::string& path)
     if (!S_ISREG(st.st_mode)) {
         return S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
     }
-    Contents contents{{}, st.st_mode & 07777};
+    Contents contents{{}, st.st_mode & permissionBits};
     std::array<char, readChunk> buffer{};
     for (;;) {
         const ssize_t count = ::read(file.get(), buffer.data(), buffer.size());
@@ -223,25 +230,25 @@ std::optional<core::Failure> makePrivateFolders(const std::string& folder)
     struct stat st
     {};
     while (::stat(current.c_str(), &st) != 0 && errno == ENOENT) {
-        missing.push_back(current);
+        missing.insert(missing.begin(), current);
         std::string parent = split(current).first;
         if (parent == current) {
             break;
         }
         current = std::move(parent);
     }
-    for (auto path = missing.rbegin(); path != missing.rend(); ++path) {
-        if (::mkdir(path->c_str(), privateFolderMode) != 0) {
+    for (const std::string& path : missing) {
+        if (::mkdir(path.c_str(), privateFolderMode) != 0) {
             const int error = errno;
             // Made meanwhile by another process: it is theirs, and its mode stays as they chose.
-            if (error == EEXIST && ::stat(path->c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+            if (error == EEXIST && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
                 continue;
             }
-            return core::Failure{"Could not create the folder " + *path, systemReason(error)};
+            return core::Failure{"Could not create the folder " + path, systemReason(error)};
         }
         // The umask may have taken bits away; the owner keeps full use of what it made.
-        if (::chmod(path->c_str(), privateFolderMode) != 0) {
-            return core::Failure{"Could not make the folder " + *path + " private",
+        if (::chmod(path.c_str(), privateFolderMode) != 0) {
+            return core::Failure{"Could not make the folder " + path + " private",
                                  systemReason(errno)};
         }
     }

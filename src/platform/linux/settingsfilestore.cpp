@@ -63,7 +63,7 @@ std::optional<core::Failure> SettingsFileStore::SaveSetting(const std::string& a
     if (const auto* failure = std::get_if<core::Failure>(&file)) {
         return *failure;
     }
-    const std::string& path = std::get<std::string>(file);
+    const auto& path = std::get<std::string>(file);
     const auto couldNotWrite = [&path](std::string why) {
         return core::Failure{"Could not write " + path, std::move(why)};
     };
