@@ -37,11 +37,12 @@ in_background() {
 in_background sanitizers 32-sanitizers.sh 33-fuzz.sh 34-clang-tidy.sh
 in_background windows 60-windows.sh
 
+say "the program is built, after $SECONDS s"
 failed=()
 # The unit tests run in the sanitizer build only: the sanitizers find all they would find here.
 ctest --test-dir build --output-on-failure --timeout 600 -j3 -LE unit || failed+=(ctest)
 for stage in 31-valgrind.sh 50-desktop-package.sh 70-bench-smoke.sh; do
-    say "stage $stage"
+    say "stage $stage, after $SECONDS s"
     bash "scripts/stages/$stage" || failed+=("$stage")
 done
 
@@ -49,6 +50,7 @@ for job in "${jobs_running[@]}"; do
     status=0
     wait "${job%%:*}" || status=$?
     cat "$logs/${job#*:}" >&2
+    say "${job#*:} ended after $SECONDS s"
     [ "$status" -eq 0 ] || failed+=("${job#*:}")
 done
 jobs_running=()
@@ -56,4 +58,4 @@ if [ ${#failed[@]} -ne 0 ]; then
     say "FAILED: ${failed[*]}"
     exit 1
 fi
-say "all tests passed"
+say "all tests passed in $SECONDS s"

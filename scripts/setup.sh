@@ -76,7 +76,9 @@ setup_build() {
 # UndefinedBehaviorSanitizer that the sanitizer, fuzz and clang-tidy stages share.
 configure_sanitizer_build() {
     local sanitizers=address,undefined
+    # -O1: the sanitizers' own advice, and a quicker build than -O2.
     CC=clang CXX=clang++ cmake -S . -B "$1" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -g -DNDEBUG" \
         -DCORVANE_FUZZ=ON -DCORVANE_HARDENING=OFF -DCMAKE_EXPORT_COMPILE_COMMANDS=ON \
         "-DCMAKE_CXX_FLAGS=-fsanitize=$sanitizers -fno-sanitize-recover=all -fno-omit-frame-pointer" \
         "-DCMAKE_EXE_LINKER_FLAGS=-fsanitize=$sanitizers" >/dev/null

@@ -3,7 +3,7 @@
 # A short libFuzzer run of the reading of one interface entry (tests/fuzz/), under the
 # sanitizers, seeded from the corpus kept in tests/fuzz/corpus/. New inputs it finds go to a
 # temporary folder, not into the repository; an input that breaks a rule or crashes is kept in
-# the build folder and fails the stage. CORVANE_FUZZ_SECONDS sets the length (60 by default);
+# the build folder and fails the stage. CORVANE_FUZZ_SECONDS sets the length (30 by default);
 # CORVANE_SANITIZER_BUILD_DIR the build (build-sanitizers/, made by the sanitizer stage, or here).
 set -euo pipefail
 cd "$(dirname "$0")/../.."
@@ -12,7 +12,7 @@ source scripts/setup.sh
 install_listed scripts/packages/build.txt scripts/packages/test-hardening.txt
 
 build=${CORVANE_SANITIZER_BUILD_DIR:-build-sanitizers}
-seconds=${CORVANE_FUZZ_SECONDS:-60}
+seconds=${CORVANE_FUZZ_SECONDS:-30}
 seeds=tests/fuzz/corpus/netentry
 fuzzer=$build/tests/fuzz/fuzz_netentry
 artifacts=$build/fuzz-artifacts
