@@ -4,7 +4,7 @@
 # CTest, each suite on its own private X server, then by the stages of scripts/stages/ that use
 # it. The stages that make builds of their own start in the background as soon as the program is
 # built, so that their compiles overlap the end-to-end tests, which mostly wait on the X server:
-# the sanitizer build with the unit tests, fuzzing and clang-tidy, and the Windows cross builds
+# the sanitizer build with the unit tests and fuzzing, and the Windows cross builds
 # driven under wine. Their output is shown when they end; any failure fails the run.
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -34,14 +34,14 @@ in_background() {
         bash "scripts/stages/$stage" || exit 1; done' bash "$@" >"$logs/$name" 2>&1 &
     jobs_running+=("$!:$name")
 }
-in_background sanitizers 32-sanitizers.sh 33-fuzz.sh 34-clang-tidy.sh
+in_background sanitizers 32-sanitizers.sh 33-fuzz.sh
 in_background windows 60-windows.sh
 
 say "the program is built, after $SECONDS s"
 failed=()
 # The unit tests run in the sanitizer build only: the sanitizers find all they would find here.
 ctest --test-dir build --output-on-failure --timeout 600 -j3 -LE unit || failed+=(ctest)
-for stage in 31-valgrind.sh 50-desktop-package.sh 70-bench-smoke.sh; do
+for stage in 31-valgrind.sh 34-clang-tidy.sh 50-desktop-package.sh 70-bench-smoke.sh; do
     say "stage $stage, after $SECONDS s"
     bash "scripts/stages/$stage" || failed+=("$stage")
 done

@@ -73,7 +73,7 @@ setup_build() {
 }
 
 # configure_sanitizer_build FOLDER: the clang build under AddressSanitizer and
-# UndefinedBehaviorSanitizer that the sanitizer, fuzz and clang-tidy stages share.
+# UndefinedBehaviorSanitizer that the sanitizer and fuzz stages share.
 configure_sanitizer_build() {
     local sanitizers=address,undefined
     # -O1: the sanitizers' own advice, and a quicker build than -O2.

@@ -6,7 +6,7 @@
 # program's starts and files, which drive the sanitized program. The unit tests run only here:
 # the sanitizers find all that the plain build's run would, and more. It passes when every test
 # passes and no sanitizer wrote a report, from any process. CORVANE_SANITIZER_BUILD_DIR names the
-# folder (build-sanitizers/ by default); the fuzz and clang-tidy stages use it too.
+# folder (build-sanitizers/ by default); the fuzz stage uses it too.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 source scripts/setup.sh

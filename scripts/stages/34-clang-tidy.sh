@@ -1,20 +1,21 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # clang-tidy with the project's .clang-tidy over every source file of src/ that this platform
-# builds, headers of src/ included; any finding fails the stage. The compile commands are those
-# of the clang build the sanitizer stage makes (CORVANE_SANITIZER_BUILD_DIR, build-sanitizers/),
-# configured here when it is not there yet.
+# builds, headers of src/ included; any finding fails the stage. The compile commands come from a
+# configure-only build folder with clang (build-tidy/, or CORVANE_TIDY_BUILD_DIR), without
+# precompiled headers, so that nothing but the generated sources need building.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 source scripts/setup.sh
 
 install_listed scripts/packages/build.txt scripts/packages/test-hardening.txt
 
-build=${CORVANE_SANITIZER_BUILD_DIR:-build-sanitizers}
+build=${CORVANE_TIDY_BUILD_DIR:-build-tidy}
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
 
-[ -f "$build/compile_commands.json" ] || configure_sanitizer_build "$build"
+CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_EXPORT_COMPILE_COMMANDS=ON \
+    -DCMAKE_DISABLE_PRECOMPILE_HEADERS=ON -DBUILD_TESTING=OFF >/dev/null
 # The generated sources (resources, moc) that src/ includes.
 cmake --build "$build" --target corvane_qt_autogen >/dev/null
 sources="^$PWD/src/"
