@@ -292,6 +292,10 @@ class Desktop(unittest.TestCase):
         self.xdotool("mousemove", "--window", self.window.id, point[0], point[1],
                      "click", button)
 
+    def drag(self, start, end):
+        self.xdotool("mousemove", "--window", self.window.id, start[0], start[1], "mousedown", 1,
+                     "mousemove", "--window", self.window.id, end[0], end[1], "mouseup", 1)
+
     def move_pointer(self, point):
         self.xdotool("mousemove", "--window", self.window.id, point[0], point[1])
 

@@ -138,6 +138,10 @@ class WindowChecks:
         window = self.start()
         self.click(BACKGROUND_BELOW_BANNER)
         self.click((BANNER_RECT[2] + 2, 60))
+        # A click is a press and a release of the left button, both on the banner.
+        self.click(BANNER, button=3)
+        self.drag(BANNER, BACKGROUND_BELOW_BANNER)
+        self.drag(BACKGROUND_BELOW_BANNER, BANNER)
         self.settle()
         self.assertEqual(self.opener_starts(), [])
         self.click(BANNER)
