@@ -127,8 +127,9 @@ class Win32Desktop(Desktop):
             return ()
         system_library = os.path.join(PREFIX, "drive_c", "windows", "system32", "rasapi32.dll")
         saved = os.path.join(self.home, "rasapi32.dll")
-        shutil.copyfile(system_library, saved)
-        self.addCleanup(shutil.copyfile, saved, system_library)
+        if not os.path.exists(saved):  # wine's own, to be put back after the test
+            shutil.copyfile(system_library, saved)
+            self.addCleanup(shutil.copyfile, saved, system_library)
         name = "corvane_scripted_rasapi_nostatus" if state == "without status" \
             else "corvane_scripted_rasapi"
         shutil.copyfile(os.path.join(HELPERS, name + ".dll"), system_library)
@@ -175,6 +176,8 @@ class Win32WindowTest(WindowChecks, Win32Desktop):
         shutil.copy(os.path.join(HELPERS, "explorer.exe"), folder)
         record = os.path.join(self.home, "explorer-record")
         self.env.update(CORVANE_RASAPI="connected", CORVANE_PROBE_RECORD=windows_path(record))
+        # Wine would put its own library in place of any RasApi32.dll it finds, unless told not to.
+        self.env["WINEDLLOVERRIDES"] += ";rasapi32=n,b"
         self.assertEqual(self.title(self.start(command=[WINE, program])), "Corvane (Offline)")
         self.click(BANNER)
         wait_for(lambda: os.path.exists(record), "the start of explorer")
@@ -185,6 +188,13 @@ class Win32WindowTest(WindowChecks, Win32Desktop):
                         started)
         self.assertEqual((started["show"], int(started["flags"]) & 1), ("4", 1))
         # The program did not wait for it: the window still answers.
+        self.assertEqual(self.box_text(USERNAME_BOX), "Username")
+        self.exit_program()
+
+    def test_a_value_that_is_no_string_reads_as_missing(self):
+        self.wine("reg", "add", SETTINGS_KEY, "/v", "LastUser", "/t", "REG_DWORD", "/d", "65",
+                  "/f", check=True)
+        self.start()
         self.assertEqual(self.box_text(USERNAME_BOX), "Username")
         self.exit_program()
 
