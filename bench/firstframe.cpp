@@ -17,8 +17,6 @@
 // served: such damage carries a serial below the ungrab's, and only later damage, the program's
 // own drawing, counts as its first frame. Every drawing operation is reported (raw rectangles),
 // so a frame that follows the server's background is never merged into it.
-#include <X11/Xlib.h>
-#include <X11/extensions/Xdamage.h>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -33,6 +31,8 @@
 #include <string_view>
 #include <sys/wait.h>
 #include <vector>
+#include <X11/extensions/Xdamage.h>
+#include <X11/Xlib.h>
 
 extern char** environ;
 
@@ -254,8 +254,7 @@ int main(int argc, char* argv[])
         return exitTimedOut;
     }
     const long peakKb = peakResidentKb(pid);
-    const double milliseconds =
-        std::chrono::duration<double, std::milli>(*frame - started).count();
+    const double milliseconds = std::chrono::duration<double, std::milli>(*frame - started).count();
 
     if (options->close) {
         askToClose(display, watched);

@@ -2,8 +2,8 @@
 // never-paints: maps a window with a background colour, which the X server paints, and never
 // draws anything itself. corvane-firstframe must time out on it: the server's own background is
 // not the program's first frame.
-#include <X11/Xlib.h>
 #include <cstdio>
+#include <X11/Xlib.h>
 
 int main()
 {

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 // xlib-floor: the least a program can do to show a window: a bare Xlib window of the login
 // window's size that paints one rectangle on each expose, and ends on a close request.
-#include <X11/Xlib.h>
 #include <cstdio>
+#include <X11/Xlib.h>
 
 int main()
 {

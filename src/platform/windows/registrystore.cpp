@@ -49,8 +49,7 @@ std::optional<std::wstring> readString(HKEY key, const std::wstring& name)
 } // namespace
 
 std::string RegistryStore::GetSetting(const std::string& application, const std::string& section,
-                                      const std::string& key,
-                                      const std::string& defaultValue) const
+                                      const std::string& key, const std::string& defaultValue) const
 {
     HKEY opened = nullptr;
     if (RegOpenKeyExW(HKEY_CURRENT_USER, widen(keyPath(application, section)).c_str(), 0,
@@ -70,8 +69,8 @@ std::optional<core::Failure> RegistryStore::SaveSetting(const std::string& appli
     const std::string path = "HKEY_CURRENT_USER\\" + keyPath(application, section);
     HKEY created = nullptr;
     LSTATUS status =
-        RegCreateKeyExW(HKEY_CURRENT_USER, widen(keyPath(application, section)).c_str(), 0,
-                        nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, &created, nullptr);
+        RegCreateKeyExW(HKEY_CURRENT_USER, widen(keyPath(application, section)).c_str(), 0, nullptr,
+                        REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, &created, nullptr);
     if (status != ERROR_SUCCESS) {
         return core::Failure{"Could not write " + path, windowsErrorText(status)};
     }
