@@ -216,8 +216,7 @@ def make_shape(shape, home, file):
      "binary": lambda: put(file, bytes((i * 7919 + 13) % 251 for i in range(4096))),
      "ten megabytes, the entry last": lambda: put(file, b"[Padding]\n" + b"x" * (10 << 20) +
                                                   b"=1\n" + ENTRY),
-     "unreadable": lambda: put(file, ENTRY, 0),
-     "a folder": lambda: os.mkdir(file),
+     "unreadable": lambda: put(file, ENTRY, 0), "a folder": lambda: os.mkdir(file),
      "a dangling link": lambda: (os.mkdir(os.path.join(folder, "elsewhere")),
                                  os.symlink("elsewhere/Corvane.conf", file)),
      "a link loop": lambda: os.symlink("Corvane.conf", file),

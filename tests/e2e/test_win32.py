@@ -184,8 +184,7 @@ class Win32WindowTest(WindowChecks, Win32Desktop):
         with open(record, encoding="utf-8-sig") as f:
             started = dict(line.rstrip("\n").split("=", 1) for line in f)
         # The command, shown without being activated (style 4, STARTF_USESHOWWINDOW is 1).
-        self.assertTrue(started["command"].endswith("explorer http://www.corvane.example"),
-                        started)
+        self.assertTrue(started["command"].endswith("explorer http://www.corvane.example"), started)
         self.assertEqual((started["show"], int(started["flags"]) & 1), ("4", 1))
         # The program did not wait for it: the window still answers.
         self.assertEqual(self.box_text(USERNAME_BOX), "Username")
@@ -213,8 +212,7 @@ class Win32WindowTest(WindowChecks, Win32Desktop):
         self.settle()
         picture, pixel = artwork(ASSETS_DIR), self.window_pixels()
         for name, rect in CONTROLS.items():
-            self.assertEqual(painted_box(pixel, picture, rect, 2), tuple(v * 2 for v in rect),
-                             name)
+            self.assertEqual(painted_box(pixel, picture, rect, 2), tuple(v * 2 for v in rect), name)
         # The banner, with the background beside it.
         wrong = [(x, y) for y in range(BANNER_RECT[3] * 2) for x in range(size[0])
                  if pixel(x, y) != picture[y // 2][x // 2]]
@@ -237,8 +235,7 @@ class ExecutableTest(unittest.TestCase):
         text = data.decode("utf-16-le", errors="replace")
         for key, value in [("CompanyName", "na"), ("ProductName", "Corvane"),
                            ("FileVersion", "0.00.0001"), ("ProductVersion", "0.00.0001"),
-                           ("InternalName", "CV Example"),
-                           ("OriginalFilename", "CV Example.exe")]:
+                           ("InternalName", "CV Example"), ("OriginalFilename", "CV Example.exe")]:
             self.assertTrue(re.search("%s\\x00\\x00?%s\\x00" % (key, re.escape(value)), text),
                             "%s is not %r" % (key, value))
         self.assertTrue(re.search("040904B0\\x00", text), "no block 040904B0")
