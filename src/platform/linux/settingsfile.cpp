@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "settingsfile.h"
 
+#include "filedescriptor.h"
 #include "systemerror.h"
 
 #include <array>
@@ -61,34 +62,6 @@ std::variant<std::string, int> realFolder(const std::string& folder)
     return std::string(real.get());
 }
 
-// Owns one descriptor and closes it when it goes, unless it was closed by hand.
-class Descriptor
-{
-public:
-    explicit Descriptor(int descriptor) noexcept : descriptor_(descriptor) {}
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    ~Descriptor()
-    {
-        if (descriptor_ >= 0) {
-            ::close(descriptor_);
-        }
-    }
-
-    int get() const noexcept { return descriptor_; }
-
-    // Closes it now: a failed close can be the first report of a failed write.
-    int close() noexcept
-    {
-        const int result = ::close(descriptor_);
-        descriptor_ = -1;
-        return result;
-    }
-
-private:
-    int descriptor_;
-};
-
 // Removes the new file again unless it has become the settings file.
 class NewFile
 {
@@ -135,7 +108,7 @@ std::optional<int> writeAll(int descriptor, std::string_view content)
 // cannot flush a folder say EINVAL; their renames are as durable as they get.
 std::optional<int> flushFolder(const std::string& folder)
 {
-    Descriptor handle(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    FileDescriptor handle(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (handle.get() < 0) {
         return errno;
     }
@@ -161,7 +134,7 @@ Resolved resolve(const std::string& path)
             return {folder, name, Kind::Unresolvable, *error};
         }
         folder = std::get<std::string>(std::move(real));
-        const std::string current = (folder == "/" ? std::string() : folder) + '/' + name;
+        const std::string current = Resolved{folder, name}.path();
         struct stat st
         {};
         if (::lstat(current.c_str(), &st) != 0) {
@@ -193,7 +166,7 @@ Resolved resolve(const std::string& path)
 std::variant<Contents, int> readFile(const std::string& path)
 {
     // Not blocking: a FIFO put there meanwhile would otherwise hold the start until it is written.
-    Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW));
+    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW));
     if (file.get() < 0) {
         return errno;
     }
@@ -258,7 +231,7 @@ std::optional<core::Failure> makePrivateFolders(const std::string& folder)
 std::optional<int> replaceFile(const Resolved& target, std::string_view content, mode_t mode)
 {
     std::string pattern = target.path() + ".XXXXXX";
-    Descriptor file(::mkostemp(pattern.data(), O_CLOEXEC));
+    FileDescriptor file(::mkostemp(pattern.data(), O_CLOEXEC));
     if (file.get() < 0) {
         return errno;
     }

@@ -35,7 +35,7 @@ struct Resolved
     Kind kind = Kind::Missing;
     int error = 0;
 
-    std::string path() const { return folder + '/' + name; }
+    std::string path() const { return (folder == "/" ? std::string() : folder) + '/' + name; }
 };
 
 // Follows the links at the absolute path `path` as the kernel does when it opens it: a relative

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "sysfsrasapi.h"
 
+#include "filedescriptor.h"
+
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -49,33 +51,12 @@ constexpr std::size_t maxAttributeLength = 64;
 // The most records whose total size the 32-bit byte count can state.
 constexpr std::size_t maxListed = std::numeric_limits<std::uint32_t>::max() / rasConnSize;
 
-// Owns one open file descriptor and closes it when it goes out of scope.
-class FileDescriptor
-{
-public:
-    explicit FileDescriptor(int descriptor) noexcept : descriptor_(descriptor) {}
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    ~FileDescriptor()
-    {
-        // Opened read-only: a failed close loses no data, so its result is not needed.
-        if (descriptor_ >= 0) {
-            ::close(descriptor_);
-        }
-    }
-
-    int get() const noexcept { return descriptor_; }
-
-private:
-    int descriptor_;
-};
-
 // The whole content of the small attribute file at `path`, or nothing when it cannot be opened or
 // read or is too long to be an attribute. O_NONBLOCK keeps a FIFO planted in the folder from
 // stalling the caller; ordinary files and sysfs attributes ignore it.
 std::optional<std::string> readAttribute(const std::filesystem::path& path)
 {
-    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    const platform::FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (file.get() < 0) {
         return std::nullopt;
     }

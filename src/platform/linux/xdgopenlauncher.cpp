@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "xdgopenlauncher.h"
 
+#include "filedescriptor.h"
 #include "systemerror.h"
 
 #include <array>
@@ -71,28 +72,6 @@ std::vector<char*> environmentWithoutFocusTokens()
     return kept;
 }
 
-// Owns one descriptor and closes it when it goes.
-class Descriptor
-{
-public:
-    explicit Descriptor(int descriptor = -1) noexcept : descriptor_(descriptor) {}
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    ~Descriptor() { reset(); }
-
-    int get() const noexcept { return descriptor_; }
-    void reset() noexcept
-    {
-        if (descriptor_ >= 0) {
-            ::close(descriptor_);
-        }
-        descriptor_ = -1;
-    }
-
-private:
-    int descriptor_;
-};
-
 // In the opener's own process, between fork and exec: only async-signal-safe calls. Never
 // returns; an exec that fails sends its errno through `report`.
 [[noreturn]] void becomeOpener(const char* program, char* const* arguments,
@@ -137,8 +116,8 @@ std::optional<core::Failure> XdgOpenLauncher::openSite(const std::string& url)
     if (::pipe2(pipeEnds.data(), O_CLOEXEC) != 0) {
         return core::Failure{what, systemReason(errno)};
     }
-    Descriptor reading(pipeEnds[0]);
-    Descriptor reporting(pipeEnds[1]);
+    FileDescriptor reading(pipeEnds[0]);
+    FileDescriptor reporting(pipeEnds[1]);
 
     // Forked twice: the go-between ends at once, so the opener is adopted by init, not ours.
     const pid_t goBetween = ::fork();
@@ -158,7 +137,7 @@ std::optional<core::Failure> XdgOpenLauncher::openSite(const std::string& url)
         }
         ::_exit(0);
     }
-    reporting.reset();
+    reporting.close();
     int status = 0;
     while (::waitpid(goBetween, &status, 0) < 0 && errno == EINTR) {
     }

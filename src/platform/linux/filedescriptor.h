@@ -1,0 +1,32 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <unistd.h>
+
+namespace platform {
+
+// Owns one open file descriptor and closes it when it goes, unless it was closed by hand.
+class FileDescriptor
+{
+public:
+    explicit FileDescriptor(int descriptor) noexcept : descriptor_(descriptor) {}
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    ~FileDescriptor() { close(); }
+
+    int get() const noexcept { return descriptor_; }
+
+    // Closes it now and gives close's result: for a file written to, a failed close can be the
+    // first report of a failed write. Closing one already closed does nothing.
+    int close() noexcept
+    {
+        const int result = descriptor_ >= 0 ? ::close(descriptor_) : 0;
+        descriptor_ = -1;
+        return result;
+    }
+
+private:
+    int descriptor_;
+};
+
+} // namespace platform
