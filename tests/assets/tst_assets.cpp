@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
-// The committed artwork: each file's size and format as the windows rely on them, what the
-// background shows where the window lays its controls, and a fresh run of the generator against
-// the committed bytes.
+// The committed artwork: what the background shows where the window lays its controls, and a
+// fresh run of the generator against the committed bytes. The icon's and cursor's images are
+// checked where they are used: against Qt's readers (tests/qt), in the Windows program's icon
+// group and as the windows' cursor (tests/e2e).
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -43,43 +44,9 @@ class TstAssets : public QObject
     Q_OBJECT
 
 private slots:
-    void iconAndCursor_data();
-    void iconAndCursor();
     void backgroundShowsItsTextWhereTheWindowNeedsIt();
     void generatorReproducesCommittedFiles();
 };
-
-void TstAssets::iconAndCursor_data()
-{
-    // The directory's images, each as its side, its colours, and the entry's two words: an
-    // icon's planes and bits per pixel, a cursor's hot spot.
-    QTest::addColumn<QString>("file");
-    QTest::addColumn<QList<QList<int>>>("images");
-    QTest::newRow("icon") << QStringLiteral("corvane.ico")
-                          << QList<QList<int>>{{32, 2, 1, 1}, {32, 16, 1, 4}, {16, 16, 1, 4}};
-    QTest::newRow("cursor") << QStringLiteral("hand.cur") << QList<QList<int>>{{32, 16, 12, 1}};
-}
-
-void TstAssets::iconAndCursor()
-{
-    QFETCH(QString, file);
-    QFETCH(QList<QList<int>>, images);
-    const QByteArray bytes = readAsset(file);
-    const auto byte = [&bytes](qsizetype at) {
-        return int(static_cast<quint8>(bytes.at(at)));
-    };
-    const auto word = [&byte](qsizetype at) {
-        return byte(at) | byte(at + 1) << 8;
-    };
-    // Reserved, then the kind: 1 an icon, 2 a cursor; then the count of 16-byte entries.
-    QCOMPARE(word(2), file.endsWith(QStringLiteral(".cur")) ? 2 : 1);
-    QList<QList<int>> found;
-    for (int entry = 6; entry < 6 + 16 * word(4); entry += 16) {
-        QCOMPARE(byte(entry), byte(entry + 1));
-        found.append({byte(entry), byte(entry + 2), word(entry + 4), word(entry + 6)});
-    }
-    QCOMPARE(found, images);
-}
 
 void TstAssets::backgroundShowsItsTextWhereTheWindowNeedsIt()
 {

@@ -137,8 +137,7 @@ class PrivacyTest(QtDesktop):
         raised = subprocess.run(["sh", "-c", "ulimit -H -c"], capture_output=True, text=True,
                                 check=True).stdout.strip()
         os.chown(self.home, NOBODY, NOBODY)
-        for folder in ("runtime",):
-            os.chown(os.path.join(self.home, folder), NOBODY, NOBODY)
+        os.chown(os.path.join(self.home, "runtime"), NOBODY, NOBODY)
         # Started with the soft core-dump limit raised to the hard one.
         self.start(run_as_nobody("sh", "-c", 'ulimit -S -c "$(ulimit -H -c)" && exec "$0"'))
         self.replace_text(PASSWORD_BOX, PASSWORD)
