@@ -4,6 +4,8 @@
 Run in a process of its own, with a timeout, on the session bus in DBUS_SESSION_BUS_ADDRESS:
 
   atspi_reader.py tree PID     prints the tree of the application with that process id, as JSON
+  atspi_reader.py box PID      prints the message box the application shows: its paragraphs of
+                               text, its buttons' names and its icon's extents (or null), as JSON
   atspi_reader.py listen PID   prints "ready", then one JSON line for each event that the
                                application sends, until its standard input is closed
 """
@@ -72,6 +74,35 @@ def print_tree(pid):
     print(json.dumps(node(wait_for_application(pid))))
 
 
+def showing(accessible):
+    return accessible.getState().contains(pyatspi.STATE_SHOWING)
+
+
+def print_box(pid):
+    deadline = time.monotonic() + APPEAR_TIMEOUT
+    while time.monotonic() < deadline:
+        app = application(pid)
+        boxes = [] if app is None else [
+            w for w in (app.getChildAtIndex(i) for i in range(app.childCount))
+            if w.getRoleName() in ("alert", "dialog") and showing(w)]
+        if boxes:
+            break
+        time.sleep(0.1)
+    else:
+        sys.exit("no message box of process id %d on the accessibility bus" % pid)
+    paragraphs, buttons, icon = [], [], None
+    for part in pyatspi.findAllDescendants(boxes[0], showing):
+        role = part.getRoleName()
+        if role == "label":
+            paragraphs += part.name.split("\n\n")
+        elif role == "push button":
+            buttons.append(part.name)
+        elif role in ("image", "icon"):
+            box = part.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+            icon = [box.x, box.y, box.width, box.height]
+    print(json.dumps({"paragraphs": paragraphs, "buttons": buttons, "icon": icon}))
+
+
 def listen(pid):
     wait_for_application(pid)
 
@@ -101,4 +132,4 @@ def listen(pid):
 
 if __name__ == "__main__":
     mode, process_id = sys.argv[1], int(sys.argv[2])
-    {"tree": print_tree, "listen": listen}[mode](process_id)
+    {"tree": print_tree, "box": print_box, "listen": listen}[mode](process_id)

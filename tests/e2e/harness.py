@@ -3,14 +3,23 @@
 
 Every test gets its own Xvfb, home and stand-in `xdg-open` first on PATH that records how it was
 started. `Desktop` holds what is the same for every program; `QtDesktop` starts the Linux
-program, and the Windows program's harness (test_win32.py) derives its own. Only processes
-started here are stopped, by their PIDs.
+program, always in a private mount namespace where a staged interface list stands in for
+/sys/class/net, so that no start depends on the host's links; the Windows program's harness
+(test_win32.py) derives its own. Only processes started here are stopped, by their PIDs.
+
+A test that needs what some machines lack calls `require()`. Where the machine lacks it, the test
+fails, unless CORVANE_ALLOW_SKIPS (a comma-separated list) names the capability: then the test is
+skipped, and the skip is written to CORVANE_SKIP_LOG for test.sh's summary.
 """
 
+import colorsys
+import functools
+import json
 import os
 import shlex
 import shutil
 import subprocess
+import sys
 import tempfile
 import time
 import unittest
@@ -19,11 +28,15 @@ from Xlib import X, Xatom, display, error, protocol
 
 # How long any one step may take; a program run under valgrind needs many times more.
 TIMEOUT = float(os.environ.get("CORVANE_TIMEOUT", "20"))
+# How long after an action that must do nothing the program is kept running before the test's
+# final count, so that an action it wrongly put off for a while would have run.
+LATE = TIMEOUT / 10
 ASSETS_DIR = os.environ.get("CORVANE_ASSETS", "")
 # The settings of AddressSanitizer, LeakSanitizer and UndefinedBehaviorSanitizer.
 SANITIZER_SETTINGS = ("ASAN_OPTIONS", "LSAN_OPTIONS", "UBSAN_OPTIONS")
 SCREEN = (1280, 1024)
 CLIENT = (460, 292)
+READER = os.path.join(os.path.dirname(os.path.abspath(__file__)), "atspi_reader.py")
 
 # The controls in the window's client area at 96 DPI: x, y, width, height.
 LOGIN_RECT = (8, 216, 449, 33)
@@ -31,7 +44,8 @@ EXIT_RECT = (8, 256, 449, 33)
 USERNAME_RECT = (240, 136, 217, 25)
 PASSWORD_RECT = (240, 176, 217, 25)
 BANNER_RECT = (0, 0, 456, 135)
-
+CONTROLS = {"Login": LOGIN_RECT, "Exit": EXIT_RECT, "user name": USERNAME_RECT,
+            "password": PASSWORD_RECT}
 
 # Where to click them: their centres.
 LOGIN, EXIT, USERNAME_BOX, PASSWORD_BOX = [
@@ -41,18 +55,63 @@ BANNER = (200, 60)
 BACKGROUND_BELOW_BANNER = (100, 180)
 
 STAND_IN_OPENER = """#!/bin/sh
-# Records one start: its arguments, the focus tokens it was handed and its core-dump limits.
-n=$(ls "$RECORDS" | wc -l)
+# Records one start: its arguments, the focus tokens it was handed and its core-dump limits; in a
+# file of its own, named by the time, so that starts close together never share one.
+record=$(mktemp "$RECORDS/.start-XXXXXX")
 {
   printf 'argc=%s\\n' "$#"
   for a in "$@"; do printf 'arg=%s\\n' "$a"; done
   printf 'DESKTOP_STARTUP_ID=%s\\n' "${DESKTOP_STARTUP_ID-unset}"
   printf 'XDG_ACTIVATION_TOKEN=%s\\n' "${XDG_ACTIVATION_TOKEN-unset}"
   printf 'core=%s/%s\\n' "$(ulimit -S -c)" "$(ulimit -H -c)"
-} > "$RECORDS/.start-$n"
-mv "$RECORDS/.start-$n" "$RECORDS/start-$n"
+} > "$record"
+mv "$record" "$RECORDS/start-$(date +%s%N)-$$"
 """
 
+# The interface list every start sees unless a test stages another: one ethernet link, up, and no
+# PPP link. (name, type, ifindex, flags): type 512 is PPP, flag 0x1 is up.
+OFFLINE_LINKS = [("eth0", 1, 2, "0x1003")]
+
+
+# What a machine may lack
+
+@functools.lru_cache(maxsize=None)
+def private_mounts():
+    """The command that runs its arguments in a private mount namespace: root's own, or an
+    ordinary user's inside a user namespace of its own; None where the kernel refuses both."""
+    # Found on the test's own PATH: a test may hand the program another.
+    command = [shutil.which("unshare") or "unshare", "--mount", "--propagation", "private"]
+    if os.geteuid() != 0:
+        command[1:1] = ["--user", "--map-root-user"]
+    works = subprocess.run(command + ["true"], capture_output=True).returncode == 0
+    return command if works else None
+
+
+CAPABILITIES = {
+    "namespaces": (lambda: private_mounts() is not None,
+                   "a private mount namespace (to stage /sys/class/net and mounts)"),
+    "root": (lambda: os.geteuid() == 0, "root (to run the program as another user)"),
+}
+
+
+def require(test, capability):
+    """Fails `test` where the machine lacks `capability`, or skips it where CORVANE_ALLOW_SKIPS
+    allows that, writing the skip to CORVANE_SKIP_LOG."""
+    present, what = CAPABILITIES[capability]
+    if present():
+        return
+    allowed = os.environ.get("CORVANE_ALLOW_SKIPS", "").split(",")
+    if capability not in allowed:
+        test.fail("this machine lacks %s; CORVANE_ALLOW_SKIPS=%s would skip %s"
+                  % (what, capability, test.id()))
+    log = os.environ.get("CORVANE_SKIP_LOG")
+    if log:
+        with open(log, "a") as f:
+            f.write("%s\t%s\tthis machine lacks %s\n" % (capability, test.id(), what))
+    test.skipTest("this machine lacks " + what)
+
+
+# Waiting on the program
 
 def wait_for(predicate, what, timeout=TIMEOUT):
     deadline = time.monotonic() + timeout
@@ -78,6 +137,8 @@ def eventually(check, timeout=TIMEOUT / 4):
             time.sleep(0.1)
 
 
+# The artwork and the pixels
+
 def read_bmp(path):
     """A 24-bit bottom-up BMP as rows of (b, g, r) tuples, top row first."""
     with open(path, "rb") as f:
@@ -94,6 +155,7 @@ def read_bmp(path):
     return rows
 
 
+@functools.lru_cache(maxsize=None)
 def artwork(assets):
     """What the window's two pictures show together, pixel by pixel at 96 DPI, as (b, g, r)."""
     background = read_bmp(os.path.join(assets, "background.bmp"))
@@ -102,17 +164,32 @@ def artwork(assets):
              for x in range(CLIENT[0])] for y in range(CLIENT[1])]
 
 
-def private_mount_wrapper(script, *args):
-    """A command that runs `script` in a private mount namespace and then execs its arguments."""
-    return ["unshare", "--mount", "--propagation", "private", "sh", "-c",
-            script + ' && exec "$0" "$@"'] + list(args)
+def painted_box(pixel, rect, scale, margin=3):
+    """The bounding box, in screen pixels, of what differs from the artwork around a control;
+    `margin` is less than the gap between two controls."""
+    picture = artwork(ASSETS_DIR)
+    x0, y0 = max(0, (rect[0] - margin) * scale), max(0, (rect[1] - margin) * scale)
+    x1 = min(CLIENT[0], rect[0] + rect[2] + margin) * scale
+    y1 = min(CLIENT[1], rect[1] + rect[3] + margin) * scale
+    found = [(x, y) for y in range(y0, y1) for x in range(x0, x1)
+             if pixel(x, y) != picture[y // scale][x // scale]]
+    xs, ys = [p[0] for p in found], [p[1] for p in found]
+    return (min(xs), min(ys), max(xs) - min(xs) + 1, max(ys) - min(ys) + 1) if found else None
 
 
-def can_use_private_mounts():
-    if os.geteuid() != 0:
-        return False
-    return subprocess.run(["unshare", "--mount", "--propagation", "private", "true"],
-                          capture_output=True).returncode == 0
+def icon_kind(pixels):
+    """What a box's icon is, told by its colours as a person tells it: "warning" (a yellow or
+    orange sign), "error" (a red one), or "other"; `pixels` are (b, g, r)."""
+    counts = {"warning": 0, "error": 0}
+    for b, g, r in pixels:
+        hue, lightness, saturation = colorsys.rgb_to_hls(r / 255, g / 255, b / 255)
+        if saturation > 0.6 and 0.25 < lightness < 0.8:
+            if 0.06 < hue < 0.2:
+                counts["warning"] += 1
+            elif hue < 0.03 or hue > 0.97:
+                counts["error"] += 1
+    kind = max(counts, key=counts.get)
+    return kind if counts[kind] >= 20 else "other"
 
 
 class Xvfb:
@@ -183,20 +260,25 @@ class Desktop(unittest.TestCase):
         self.root = self.x.screen().root
         self.process = None
         self.window = None
+        self.inert_at = None
 
     # The program
 
     def command(self):
         raise NotImplementedError
 
+    def command_line(self, command):
+        """The command line that starts `command`; a harness may wrap it."""
+        return command
+
     def start(self, wrapper=(), wait=True, command=None):
         """Starts the program (through `wrapper`, a command that execs its arguments) and,
         with `wait`, waits for its login window to be mapped."""
         self.stderr_path = os.path.join(self.home, "stderr-%d" % time.monotonic_ns())
         with open(self.stderr_path, "wb") as stderr:
-            self.process = subprocess.Popen(list(wrapper) + (command or self.command()),
-                                            env=self.env, stdin=subprocess.DEVNULL,
-                                            stdout=subprocess.DEVNULL, stderr=stderr)
+            self.process = subprocess.Popen(
+                self.command_line(list(wrapper) + (command or self.command())), env=self.env,
+                stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=stderr)
         self.addCleanup(self._kill, self.process)
         self.window = None
         if wait:
@@ -279,6 +361,37 @@ class Desktop(unittest.TestCase):
         translated = self.root.translate_coords(self.window, 0, 0)
         return (translated.x, translated.y)
 
+    # Message boxes, read as a person or a screen reader reads them
+
+    def prepare_to_read_boxes(self):
+        """Called before the start of a program whose box a test will read."""
+
+    def box_contents(self, box):
+        """The box's paragraphs of text, its buttons' captions, and the screen rectangle of its
+        icon or None: the harness's own reading of it."""
+        raise NotImplementedError
+
+    def box_owner(self, box):
+        """The title of the window that owns the box, None when none does. On X11 an owned
+        window names its owner in WM_TRANSIENT_FOR; one that belongs to no window may name its
+        program's client leader there instead, so that a window manager keeps it in front."""
+        owner = box.get_wm_transient_for()
+        leader = box.get_full_property(self.x.intern_atom("WM_CLIENT_LEADER"), Xatom.WINDOW)
+        if owner is None or owner.id == self.root.id or (leader and owner.id == leader.value[0]):
+            return None
+        return self.title(owner)
+
+    def read_box(self, box):
+        """What a box says and shows: title, paragraphs, buttons, the kind of its icon (None
+        without one), and the title of the window that owns it (None without one)."""
+        paragraphs, buttons, icon = self.box_contents(box)
+        if icon is not None:
+            x, y, width, height = icon
+            data = self.root.get_image(x, y, width, height, X.ZPixmap, 0xFFFFFFFF).data
+            icon = icon_kind(tuple(data[i:i + 3]) for i in range(0, len(data), 4))
+        return {"title": self.title(box), "paragraphs": paragraphs, "buttons": buttons,
+                "icon": icon, "owner": self.box_owner(box)}
+
     # Input, through xdotool as a person's hands
 
     def tool(self, *args, **kwargs):
@@ -329,30 +442,19 @@ class Desktop(unittest.TestCase):
         elif text:
             self.set_clipboard(text)
             self.key("ctrl+v")
-        self.settle()
 
-    def box_text(self, box, wait=3):
-        """Reads a text box as a person would copy it: select all, copy, read the clipboard.
-        Copying an empty box leaves the clipboard alone, so a marker that is still there
-        after `wait` seconds means the box is empty."""
-        marker = "clipboard-before-copy-%d" % time.monotonic_ns()
-        self.set_clipboard(marker)
+    def box_text(self, box):
+        """Reads a text box as a person would copy it. A mark typed at its end first makes every
+        copy non-empty, so that a copy that never arrives fails instead of reading as empty;
+        the mark is taken away again."""
+        self.set_clipboard("clipboard-before-copy")
         self.click(box)
-        self.key(*self.SELECT_ALL, "ctrl+c")
-        deadline = time.monotonic() + wait
-        text = self.clipboard()
-        while text == marker and time.monotonic() < deadline:
-            time.sleep(0.05)
-            text = self.clipboard()
-        return "" if text == marker else text
+        self.key("End", "asciitilde", *self.SELECT_ALL, "ctrl+c", "End", "BackSpace")
+        text = wait_for(lambda: (lambda t: t if t.endswith("~") else None)(self.clipboard()),
+                        "the box's text on the clipboard")
+        return text[:-1]
 
-    def settle(self):
-        """Lets the program handle what it was sent: a round trip through it and the server."""
-        self.x.sync()
-        time.sleep(0.3)
-        self.x.sync()
-
-    # What the program started
+    # What the program did
 
     def opener_starts(self):
         starts = []
@@ -361,6 +463,15 @@ class Desktop(unittest.TestCase):
                 with open(os.path.join(self.records, name)) as f:
                     starts.append(f.read().splitlines())
         return starts
+
+    def inert(self):
+        """Marks an action that must do nothing: `after_late_actions` waits until the program
+        has had LATE seconds since the last one to do it anyway."""
+        self.inert_at = time.monotonic()
+
+    def after_late_actions(self):
+        if self.inert_at is not None:
+            time.sleep(max(0.0, self.inert_at + LATE - time.monotonic()))
 
     # Pixels
 
@@ -373,7 +484,8 @@ class Desktop(unittest.TestCase):
 
 
 class QtDesktop(Desktop):
-    """The Linux program, with its settings in the test's own configuration home."""
+    """The Linux program, with its settings in the test's own configuration home, started in a
+    private mount namespace with a staged interface list."""
 
     BINARY = os.environ.get("CORVANE_BINARY", "")
     # A command the program is run under, such as valgrind's, split as the shell would.
@@ -382,6 +494,7 @@ class QtDesktop(Desktop):
 
     def setUp(self):
         super().setUp()
+        require(self, "namespaces")
         self.config_home = os.path.join(self.home, "config")
         self.settings_file = os.path.join(self.config_home, "Corvane", "Corvane.conf")
         self.env.update(XDG_CONFIG_HOME=self.config_home, QT_QPA_PLATFORM="xcb")
@@ -389,9 +502,104 @@ class QtDesktop(Desktop):
         for name in SANITIZER_SETTINGS:
             if name in os.environ:
                 self.env[name] = os.environ[name]
+        # Shell commands run in the program's mount namespace before it starts.
+        self.mounts = []
+        self.stage_dialup("offline")
 
     def command(self):
         return self.RUN_UNDER + [self.BINARY]
+
+    def command_line(self, command):
+        # The mounts with the system's own tools, whatever PATH the program is given.
+        script = "(PATH=/usr/sbin:/usr/bin:/sbin:/bin && %s)" % " && ".join(
+            [self.net_mount] + self.mounts)
+        return private_mounts() + ["/bin/sh", "-c", script + ' && exec "$0" "$@"'] + command
+
+    def reachable_binary(self):
+        """A copy of the program that any user can run, wherever the build lies."""
+        copy = os.path.join(self.home, "corvane")
+        if not os.path.exists(copy):
+            shutil.copy(self.BINARY, copy)
+            os.chmod(copy, 0o755)
+        return copy
+
+    def stage_dialup(self, state):
+        """Stands an interface list in for /sys/class/net: "offline" (no PPP link), "failing"
+        (none at all), or two PPP links of which the first by index is "connected" or the
+        second ("second connected"). Returns no wrapper: the mount goes with every start."""
+        if state == "failing":
+            # An empty file system over /sys/class: the interface list is missing.
+            self.net_mount = "mount -t tmpfs none /sys/class"
+            return ()
+        links = list(OFFLINE_LINKS)
+        if state != "offline":
+            up, down = ("0x1091", "0x1090") if state == "connected" else ("0x1090", "0x1091")
+            links += [("ppp1", 512, 7, down), ("ppp0", 512, 5, up)]
+        tree = tempfile.mkdtemp(dir=self.home)
+        os.chmod(tree, 0o755)
+        for name, kind, index, flags in links:
+            os.mkdir(os.path.join(tree, name))
+            for file, value in {"type": kind, "ifindex": index, "flags": flags,
+                                "carrier": 1}.items():
+                with open(os.path.join(tree, name, file), "w") as f:
+                    f.write("%s\n" % value)
+        self.net_mount = "mount --bind %s /sys/class/net" % shlex.quote(tree)
+        return ()
+
+    def stage_refused_write(self):
+        """The settings folder made read-only by a mount, which holds for root too. Returns the
+        failure the program reports."""
+        folder = shlex.quote(os.path.dirname(self.settings_file))
+        os.makedirs(os.path.dirname(self.settings_file), exist_ok=True)
+        self.mounts.append("mount --bind %s %s && mount -o remount,bind,ro %s %s"
+                           % (folder, folder, folder, folder))
+        return "Could not write %s: Read-only file system" % self.settings_file
+
+    def stage_unstartable_browser(self):
+        """An opener whose interpreter does not exist. Returns the failure the program reports."""
+        put(os.path.join(self.home, "bin", "xdg-open"), b"#!/nonexistent/interpreter\n", 0o755)
+        return "Could not open http://www.corvane.example: No such file or directory"
+
+    def stage_failed_start(self):
+        """A copy of the program whose embedded background picture is damaged: its "BM" mark,
+        found by the picture's header, which the program carries uncompressed. Returns the
+        command that starts it and the failure it reports."""
+        with open(self.BINARY, "rb") as f:
+            program = bytearray(f.read())
+        with open(os.path.join(ASSETS_DIR, "background.bmp"), "rb") as f:
+            header = f.read(54)
+        at = program.find(header)
+        self.assertGreater(at, 0, "the background picture is not in the program as it is")
+        program[at:at + 2] = b"XX"
+        binary = os.path.join(self.home, "damaged-corvane")
+        put(binary, program, 0o755)
+        return [binary], "Could not load :/assets/background.bmp: not a BMP file"
+
+    def use_screen_reader_bus(self):
+        """A private session bus, on which at-spi2-core's accessibility bus starts by
+        activation, and the toolkit's bridge to it always on."""
+        bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address=1"],
+                               env=self.env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        # The accessibility bus's launcher ends with the session bus it was started on.
+        self.addCleanup(bus.wait, timeout=10)
+        self.addCleanup(bus.terminate)
+        self.addCleanup(bus.stdout.close)
+        self.env["DBUS_SESSION_BUS_ADDRESS"] = bus.stdout.readline().decode().strip()
+        self.env["QT_LINUX_ACCESSIBILITY_ALWAYS_ON"] = "1"
+
+    def read_accessible(self, what, *args):
+        """Runs atspi_reader.py in a process of its own, so that a stuck bus cannot hang the
+        test, and gives back what it printed, parsed."""
+        result = subprocess.run([sys.executable, READER, what, str(self.process.pid), *args],
+                                env=self.env, capture_output=True, timeout=2 * TIMEOUT)
+        self.assertEqual(result.returncode, 0, result.stderr.decode())
+        return json.loads(result.stdout)
+
+    prepare_to_read_boxes = use_screen_reader_bus
+
+    def box_contents(self, box):
+        found = self.read_accessible("box")
+        return found["paragraphs"], found["buttons"], found["icon"]
 
     def assertLogged(self, what):
         """Every failure the program reports is also one line on its stderr."""
@@ -411,3 +619,10 @@ class QtDesktop(Desktop):
         subprocess.run([self.WRITER, "write"], input=name.encode(),
                        env=dict(os.environ, XDG_CONFIG_HOME=self.config_home),
                        stdout=subprocess.DEVNULL, check=True, timeout=TIMEOUT)
+
+
+def put(path, data, mode=None):
+    with open(path, "wb") as f:
+        f.write(data)
+    if mode is not None:
+        os.chmod(path, mode)

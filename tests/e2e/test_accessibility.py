@@ -13,10 +13,9 @@ import sys
 import time
 import unittest
 
-from harness import (BANNER_RECT, EXIT_RECT, LOGIN_RECT, PASSWORD_BOX, PASSWORD_RECT, TIMEOUT,
-                     USERNAME_BOX, USERNAME_RECT, QtDesktop, wait_for)
+from harness import (BANNER_RECT, EXIT_RECT, LOGIN_RECT, PASSWORD_BOX, PASSWORD_RECT, READER,
+                     TIMEOUT, USERNAME_BOX, USERNAME_RECT, QtDesktop, wait_for)
 
-READER = os.path.join(os.path.dirname(os.path.abspath(__file__)), "atspi_reader.py")
 # Typed into the password box: none of its characters occurs in any name in the window.
 PASSWORD = "qz7K46"
 
@@ -30,20 +29,10 @@ def walk(tree):
 class ScreenReaderTest(QtDesktop):
     def setUp(self):
         super().setUp()
-        # The accessibility bus's launcher ends with the session bus it was started on.
-        bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address=1"],
-                               env=self.env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
-        self.addCleanup(bus.wait, timeout=10)
-        self.addCleanup(bus.terminate)
-        self.addCleanup(bus.stdout.close)
-        self.env["DBUS_SESSION_BUS_ADDRESS"] = bus.stdout.readline().decode().strip()
-        self.env["QT_LINUX_ACCESSIBILITY_ALWAYS_ON"] = "1"
+        self.use_screen_reader_bus()
 
     def read_tree(self):
-        result = subprocess.run([sys.executable, READER, "tree", str(self.process.pid)],
-                                env=self.env, capture_output=True, timeout=2 * TIMEOUT)
-        self.assertEqual(result.returncode, 0, result.stderr.decode())
-        return json.loads(result.stdout)
+        return self.read_accessible("tree")
 
     def named(self, tree, name):
         found = [n for n in walk(tree) if n["name"] == name]
@@ -92,21 +81,22 @@ class ScreenReaderTest(QtDesktop):
             time.sleep(0.3)
             return any(e["type"].startswith("object:state-changed:focused") for e in events())
 
-        wait_for(heard_a_focus_change, "the listener to hear the focus move")
-        self.replace_text(USERNAME_BOX, "ann")
-        self.click(PASSWORD_BOX)
-        self.type_text(PASSWORD)
-        self.key("BackSpace")
-        self.settle()
-        app = self.read_tree()
-        listener.stdin.close()
-        listener.wait(timeout=2 * TIMEOUT)
-
         # The name typed into the user-name box is told character by character, and each
         # character typed into the password box or taken away as the box shows it.
         def told(kind, name):
             return [e["text"] for e in events() if e["type"] == "object:text-changed:" + kind
                     and e["source"] and e["source"]["name"] == name]
+
+        wait_for(heard_a_focus_change, "the listener to hear the focus move")
+        self.replace_text(USERNAME_BOX, "ann")
+        self.click(PASSWORD_BOX)
+        self.type_text(PASSWORD)
+        self.key("BackSpace")
+        # The last key's event is the last the listener hears of the typing.
+        wait_for(lambda: told("delete", "Password"), "the deleted character to be told")
+        app = self.read_tree()
+        listener.stdin.close()
+        listener.wait(timeout=2 * TIMEOUT)
 
         self.assertEqual("".join(told("insert", "Username")), "ann")
         self.assertEqual("".join(told("insert", "Password")), "*" * len(PASSWORD))

@@ -19,9 +19,8 @@ import unittest
 
 from Xlib import X, Xutil
 
-from harness import (ASSETS_DIR, BANNER, BANNER_RECT, CLIENT, EXIT, SCREEN, TIMEOUT, USERNAME_BOX,
-                     Desktop, artwork, wait_for)
-from test_hidpi import CONTROLS, painted_box
+from harness import (ASSETS_DIR, BANNER, BANNER_RECT, CLIENT, CONTROLS, EXIT, SCREEN, TIMEOUT,
+                     USERNAME_BOX, Desktop, artwork, eventually, painted_box, wait_for)
 from test_window import WindowChecks
 
 BINARY = os.environ.get("CORVANE_WIN32_BINARY", "")
@@ -65,8 +64,8 @@ class Win32Desktop(Desktop):
     OPENED_URL = "http://www.corvane.example/"
 
     def setUp(self):
-        if not (BINARY and HELPERS and PREFIX):
-            self.skipTest("needs CORVANE_WIN32_BINARY, CORVANE_WIN32_HELPERS and WINEPREFIX")
+        self.assertTrue(BINARY and HELPERS and PREFIX,
+                        "set CORVANE_WIN32_BINARY, CORVANE_WIN32_HELPERS and WINEPREFIX")
         super().setUp()
         self.env.update(WINEPREFIX=PREFIX, WINEDEBUG="-all",
                         WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe=d")
@@ -209,14 +208,18 @@ class Win32WindowTest(WindowChecks, Win32Desktop):
         self.assertEqual((geometry.width, geometry.height), size)
         self.assertEqual(self.client_origin(),
                          ((SCREEN[0] - size[0]) // 2, (SCREEN[1] - size[1]) // 2))
-        self.settle()
-        picture, pixel = artwork(ASSETS_DIR), self.window_pixels()
-        for name, rect in CONTROLS.items():
-            self.assertEqual(painted_box(pixel, picture, rect, 2), tuple(v * 2 for v in rect), name)
-        # The banner, with the background beside it.
-        wrong = [(x, y) for y in range(BANNER_RECT[3] * 2) for x in range(size[0])
-                 if pixel(x, y) != picture[y // 2][x // 2]]
-        self.assertEqual(wrong[:5], [])
+        picture = artwork(ASSETS_DIR)
+
+        def as_laid_out():
+            pixel = self.window_pixels()
+            for name, rect in CONTROLS.items():
+                self.assertEqual(painted_box(pixel, rect, 2), tuple(v * 2 for v in rect), name)
+            # The banner, with the background beside it.
+            wrong = [(x, y) for y in range(BANNER_RECT[3] * 2) for x in range(size[0])
+                     if pixel(x, y) != picture[y // 2][x // 2]]
+            self.assertEqual(wrong[:5], [])
+
+        eventually(as_laid_out)
         self.click((EXIT[0] * 2, EXIT[1] * 2))
         self.assertEqual(self.exit_status(), 0)
 
