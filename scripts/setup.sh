@@ -8,6 +8,15 @@
 
 say() { printf '%s: %s\n' "$(basename "$0")" "$*" >&2; }
 
+# note_skip CAPABILITY WHAT WHY: records a group of tests that could not run on this machine, for
+# test.sh's summary, which fails the run unless CORVANE_ALLOW_SKIPS names the capability.
+note_skip() {
+    say "skipped: $2 ($3)"
+    if [ -n "${CORVANE_SKIP_LOG:-}" ]; then
+        printf '%s\t%s\t%s\n' "$1" "$2" "$3" >>"$CORVANE_SKIP_LOG"
+    fi
+}
+
 # The packages listed in the given files.
 packages_in() {
     sed -e 's/#.*//' -e '/^[[:space:]]*$/d' "$@" | tr -d '[:blank:]'

@@ -15,9 +15,13 @@ install_listed scripts/packages/build.txt scripts/packages/test*.txt
 
 build=${CORVANE_SANITIZER_BUILD_DIR:-build-sanitizers}
 reports=$(mktemp -d)
-# Open to the program run as another user by the end-to-end checks.
+# Open to the program run as another user by the end-to-end checks, as are the suppressions,
+# which the checkout may hold in a folder that user cannot enter.
 chmod 1777 "$reports"
-trap 'rm -rf "$reports"' EXIT
+suppressions=$(mktemp -d)
+chmod 755 "$suppressions"
+install -m 644 tests/sanitizers/lsan.supp "$suppressions/"
+trap 'rm -rf "$reports" "$suppressions"' EXIT
 
 configure_sanitizer_build "$build"
 # What runs here, and nothing else: the artwork's test checks committed files and the generator.
@@ -31,7 +35,7 @@ cmake --build "$build" --target corvane settingswriter tst_sysfsrasapi tst_inifi
 # disable_coredump=0: the program is tested for handing on the core limit it was started with,
 # which AddressSanitizer would otherwise lower before the program starts.
 export ASAN_OPTIONS="detect_leaks=1:halt_on_error=1:allocator_may_return_null=1:disable_coredump=0:log_path=$reports/asan"
-export LSAN_OPTIONS="suppressions=$PWD/tests/sanitizers/lsan.supp:print_suppressions=0"
+export LSAN_OPTIONS="suppressions=$suppressions/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:log_path=$reports/ubsan"
 
 status=0
