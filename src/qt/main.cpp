@@ -26,7 +26,8 @@ int main(int argc, char* argv[])
     QApplication::setDesktopFileName(QString::fromUtf8(identity::desktopFileName));
     if (const auto* failure = std::get_if<core::Failure>(&platform)) {
         reportStartupFailure(*failure);
-        return core::toInt(core::ExitCode::StartupFailure);
+        endProcess(core::toInt(core::ExitCode::StartupFailure));
     }
-    return runProgram(application, prepared.get(), std::get<platform::PlatformServices>(platform));
+    endProcess(
+        runProgram(application, prepared.get(), std::get<platform::PlatformServices>(platform)));
 }

@@ -13,3 +13,8 @@ class QApplication;
 // it goes; returns the process's exit status.
 int runProgram(QApplication& application, std::variant<ArtworkImages, core::Failure> artworkImages,
                platform::PlatformServices& platform);
+
+// Ends the process with `status` once the window is gone, without taking the toolkit down: there
+// is nothing left to save, and Qt 6.4's Wayland plugin can wait forever at that point for an event
+// thread that is itself waiting on a read nobody will finish.
+[[noreturn]] void endProcess(int status);
