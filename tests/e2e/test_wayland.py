@@ -1,9 +1,12 @@
 # SPDX-License-Identifier: MIT
-"""The same binary as a native Wayland client, on a headless Weston, proven from the protocol:
-WAYLAND_DEBUG=1 makes the client print every request it sends, from which the test reads its
-toplevel's title, size limits and application id, and that it drew a frame after the
-compositor's first configure, which is when a Wayland window is shown."""
+"""The same binary as a native Wayland client of Weston, used by keyboard as a person would.
 
+Weston runs on its X11 backend in the test's own Xvfb, so the keys xdotool presses on Weston's
+window reach the Wayland window Weston has focused; the program itself gets no DISPLAY. With
+WAYLAND_DEBUG=1 it prints every message it sends (" -> ") and receives: the test reads its window
+and first frame from them, which a program that fell back to X11 would never send."""
+
+import ctypes
 import os
 import re
 import subprocess
@@ -12,50 +15,127 @@ import unittest
 from harness import CLIENT, QtDesktop, wait_for
 
 SOCKET = "corvane-test"
-# A request as libwayland prints it: "[time]  -> object@id.request(arguments)".
-REQUEST = re.compile(r"^\[\s*[\d.]+\]\s+->\s+(\w+)@(\d+)\.(\w+)\((.*)\)$", re.MULTILINE)
+# A message as libwayland prints it: "[time]  -> object@id.name(arguments)", an event without "->".
+MESSAGE = re.compile(r"^\[\s*[\d.]+\]\s+(-> )?(\w+)@(\d+)\.(\w+)\((.*)\)$", re.MULTILINE)
+PR_SET_CHILD_SUBREAPER = 36  # from <linux/prctl.h>
+LIBC = ctypes.CDLL(None, use_errno=True)
 
 
 class WaylandTest(QtDesktop):
-    def test_native_window_is_titled_and_fixed_in_size(self):
+    def setUp(self):
+        super().setUp()
+        # Weston's helper clients (its shell's panel, its on-screen keyboard) end just after it
+        # does: the test adopts them then, to see them end.
+        if LIBC.prctl(PR_SET_CHILD_SUBREAPER, 1, 0, 0, 0) != 0:
+            raise OSError(ctypes.get_errno(), "prctl(PR_SET_CHILD_SUBREAPER)")
+        self.addCleanup(LIBC.prctl, PR_SET_CHILD_SUBREAPER, 0, 0, 0, 0)
         with open(os.path.join(self.home, "weston.log"), "wb") as log:
-            weston = subprocess.Popen(["weston", "--backend=headless-backend.so",
-                                       "--socket=" + SOCKET, "--idle-time=0"],
+            weston = subprocess.Popen(["weston", "--backend=x11-backend.so", "--use-pixman",
+                                       "--no-config", "--socket=" + SOCKET, "--idle-time=0"],
                                       env=self.env, stdin=subprocess.DEVNULL, stdout=log,
                                       stderr=subprocess.STDOUT)
         self.addCleanup(self._kill, weston)
+        self.addCleanup(self.stop, weston)
         wait_for(lambda: os.path.exists(os.path.join(self.env["XDG_RUNTIME_DIR"], SOCKET)),
                  "Weston's socket")
+        window = wait_for(lambda: self.tool(
+            "xdotool", "search", "--onlyvisible", "--class", "^Weston Compositor$",
+            capture_output=True, text=True).stdout.split(), "Weston's window")[0]
+        # Before any client is shown: a later change of X focus makes Weston take the keyboard
+        # from the window it gave it to.
+        self.tool("xdotool", "windowfocus", "--sync", window, check=True)
         del self.env["DISPLAY"]
         self.env.update(WAYLAND_DISPLAY=SOCKET, QT_QPA_PLATFORM="wayland", WAYLAND_DEBUG="1")
+
+    def stop(self, weston):
+        """Weston asked to quit, which closes its clients and removes its socket."""
+        with open("/proc/%d/task/%d/children" % (weston.pid, weston.pid)) as f:
+            helpers = [int(pid) for pid in f.read().split()]
+        weston.terminate()
+        weston.wait(timeout=10)
+        for pid in helpers:
+            wait_for(lambda: os.waitpid(pid, os.WNOHANG)[0], "Weston's helper %d to end" % pid)
+
+    def shown(self):
+        """None until the window has the keyboard and committed a buffer after its first
+        acknowledged configure; then the toplevel's requests, and that buffer's size with the
+        window geometry and opaque region in force at that commit."""
+        if self.process.poll() is not None:
+            self.fail("the program ended before it was shown: %s" % self.not_protocol())
+        surface = xdg_surface = frame = attached = None
+        toplevel, buffers, regions, state = {}, {}, {}, {}
+        for sent, interface, number, name, arguments in MESSAGE.findall(self.stderr_text()):
+            ids = [int(n) for n in re.findall(r"-?\d+", arguments)]
+            if sent and interface == "xdg_toplevel":
+                toplevel.setdefault(name, []).append(arguments)
+            elif name == "get_xdg_surface":
+                xdg_surface, surface = ids
+            elif name == "create_buffer":
+                buffers[ids[0]] = tuple(ids[2:4])
+            elif name == "create_region":
+                regions[ids[0]] = []
+            elif interface == "wl_region" and name == "add":
+                regions[int(number)].append(tuple(ids))
+            elif name == "set_opaque_region":
+                state[name] = regions.get(ids[0], []) if ids else []
+            elif name == "set_window_geometry":
+                state[name] = ids
+            elif name == "ack_configure" and int(number) == xdg_surface:
+                state["acknowledged"] = True
+            elif interface == "wl_surface" and int(number) == surface:
+                if name == "attach" and "acknowledged" in state:
+                    attached = buffers.get(ids[0])
+                elif name == "commit" and attached and not frame:
+                    frame = dict(state, buffer=attached)
+            elif interface == "wl_keyboard" and name in ("enter", "leave"):
+                state["focused"] = name == "enter" and ids[1] == surface
+        return frame and state.get("focused") and dict(frame, toplevel=toplevel)
+
+    def start_on_weston(self):
         self.start(wait=False)
-
-        def shown():
-            """The requests to the toplevel, once a frame was committed after the first
-            acknowledged configure."""
-            sent = REQUEST.findall(self.stderr_text())
-            calls = [(interface, name) for interface, _, name, _ in sent]
-            if ("xdg_surface", "ack_configure") not in calls or \
-                    ("wl_surface", "commit") not in calls[calls.index(
-                        ("xdg_surface", "ack_configure")):]:
-                return None
-            toplevel = {}
-            for interface, _, name, arguments in sent:
-                if interface == "xdg_toplevel":
-                    toplevel.setdefault(name, []).append(arguments)
-            return toplevel
-
-        toplevel = wait_for(shown, "the window to be shown on Wayland")
-        self.assertEqual(toplevel.get("set_title"), ['"Corvane (Offline)"'])
-        self.assertEqual(toplevel.get("set_min_size"), ["%d, %d" % CLIENT])
-        self.assertEqual(toplevel.get("set_max_size"), ["%d, %d" % CLIENT])
+        window = wait_for(self.shown, "a frame after the first configure, and the keyboard")
         # The application id is the desktop file's name: the compositor's key to the menu entry
         # and its icon.
-        self.assertEqual(toplevel.get("set_app_id"), ['"corvane"'])
+        self.assertEqual(window["toplevel"], {
+            "set_title": ['"Corvane (Offline)"'], "set_app_id": ['"corvane"'],
+            "set_min_size": ["%d, %d" % CLIENT], "set_max_size": ["%d, %d" % CLIENT]})
+        # Weston draws no frame around a window: Qt draws its title bar and borders into the same
+        # buffer, and the window geometry covers them. That decorated window is what a user gets,
+        # so it is kept, and the client area is the rectangle Qt declares opaque: 460 x 292,
+        # below the title bar, inside the window geometry, inside the buffer.
+        self.assertEqual([rect[2:] for rect in window.get("set_opaque_region", [])], [CLIENT])
+        left, top, width, height = window["set_opaque_region"][0]
+        # Without set_window_geometry the window is the whole buffer.
+        x, y, w, h = window.get("set_window_geometry", [0, 0, *window["buffer"]])
+        self.assertTrue(0 <= x <= left and left + width <= x + w <= window["buffer"][0] and
+                        0 <= y < top and top + height <= y + h <= window["buffer"][1], window)
+
+    def not_protocol(self):
+        """The lines on stderr that are not libwayland's (each of which starts with a time)."""
+        return [line for line in self.stderr_text().splitlines()
+                if not re.match(r"\[\s*[\d.]+\] ", line)]
+
+    def keys(self, *keys):
+        self.tool("xdotool", "key", "--delay", 30, *keys, check=True)
+
+    def exit_by_keyboard(self):
+        self.keys("Tab", "space")  # from Login to Exit
+        self.assertEqual(self.exit_status(), 0)
         # Nothing but the protocol on stderr: no warning from Qt's Wayland plugin.
-        self.assertEqual([line for line in self.stderr_text().splitlines()
-                          if not re.match(r"^\[\s*[\d.]+\]", line)], [])
-        self.assertIsNone(self.process.poll(), "the program ended by itself")
+        self.assertEqual(self.not_protocol(), [])
+
+    def test_a_name_typed_on_wayland_is_remembered(self):
+        self.start_on_weston()
+        # Login, Exit, the user-name box: type a name, then on through the password box to Login.
+        self.keys("Tab", "Tab", "a", "l", "i", "c", "e", "Tab", "Tab", "space")
+        wait_for(lambda: self.stored_name() == "alice", "Login to store the typed name")
+        self.exit_by_keyboard()
+
+        self.start_on_weston()
+        # A Tab into the box selects its text: End keeps it, to add to it.
+        self.keys("Tab", "Tab", "End", "x", "Tab", "Tab", "space")
+        wait_for(lambda: self.stored_name() == "alicex", "Login to store the name shown, plus x")
+        self.exit_by_keyboard()
 
 
 if __name__ == "__main__":
