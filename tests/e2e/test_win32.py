@@ -29,6 +29,8 @@ HELPERS = os.environ.get("CORVANE_WIN32_HELPERS", "")
 WINE = os.environ.get("CORVANE_WINE", "/usr/lib/wine/wine64")
 WINESERVER = "/usr/lib/wine/wineserver"
 PREFIX = os.environ.get("WINEPREFIX", "")
+# The prefix's Windows folder, C:\\windows.
+WINDOWS_FOLDER = os.path.join(PREFIX, "drive_c", "windows")
 # The program's key in the user's registry, and the key of the last-user entry.
 PROGRAM_KEY = r"HKCU\Software\Corvane"
 SETTINGS_KEY = PROGRAM_KEY + r"\General"
@@ -118,6 +120,34 @@ class Win32Desktop(Desktop):
         self.wine("reg", "add", SETTINGS_KEY, "/v", "LastUser", "/t", "REG_SZ", "/d", name, "/f",
                   check=True)
 
+    def replace_in_prefix(self, path, source):
+        """Puts the file `source` in place of the prefix's file `path` (under drive_c\\windows);
+        wine's own goes back after the test."""
+        path = os.path.join(WINDOWS_FOLDER, path)
+        saved = os.path.join(self.home, "saved-" + os.path.basename(path))
+        if not os.path.exists(saved):
+            shutil.copyfile(path, saved)
+            self.addCleanup(shutil.copyfile, saved, path)
+        shutil.copyfile(source, path)
+
+    def stage_windows_explorer(self, source):
+        """`source` as the Windows folder's explorer.exe, which the banner starts. wine's
+        desktop runs system32's copy, which stays. Returns the folder."""
+        self.replace_in_prefix("explorer.exe", source)
+        self.addCleanup(lambda: [os.remove(os.path.join(WINDOWS_FOLDER, name))
+                                 for name in os.listdir(WINDOWS_FOLDER)
+                                 if name.startswith("explorer.exe.start-")])
+        return WINDOWS_FOLDER
+
+    def explorer_starts(self, folder):
+        """How the stand-in explorer.exe in `folder` was started, one dict for each start."""
+        starts = []
+        for name in sorted(os.listdir(folder)):
+            if name.startswith("explorer.exe.start-") and not name.endswith(".part"):
+                with open(os.path.join(folder, name), encoding="utf-8-sig") as f:
+                    starts.append(dict(line.rstrip("\n").split("=", 1) for line in f))
+        return starts
+
     def stage_dialup(self, state):
         """The stand-in RasApi32.dll in the prefix's system folder, where the program looks for
         it, preferred to wine's own for this test, and told how to answer; or, "missing", no
@@ -125,14 +155,10 @@ class Win32Desktop(Desktop):
         if state == "missing":
             self.env["WINEDLLOVERRIDES"] += ";rasapi32=d"
             return ()
-        system_library = os.path.join(PREFIX, "drive_c", "windows", "system32", "rasapi32.dll")
-        saved = os.path.join(self.home, "rasapi32.dll")
-        if not os.path.exists(saved):  # wine's own, to be put back after the test
-            shutil.copyfile(system_library, saved)
-            self.addCleanup(shutil.copyfile, saved, system_library)
         name = "corvane_scripted_rasapi_nostatus" if state == "without status" \
             else "corvane_scripted_rasapi"
-        shutil.copyfile(os.path.join(HELPERS, name + ".dll"), system_library)
+        self.replace_in_prefix(os.path.join("system32", "rasapi32.dll"),
+                               os.path.join(HELPERS, name + ".dll"))
         self.env["CORVANE_RASAPI"] = DIALUP[state]
         self.env["WINEDLLOVERRIDES"] += ";rasapi32=n"
         return ()
@@ -164,30 +190,33 @@ class Win32WindowTest(WindowChecks, Win32Desktop):
                 self.dismiss(boxes[0])
                 self.assertEqual(self.exit_status(), 1)
 
-    def test_what_lies_beside_the_program_is_never_taken_for_the_systems(self):
-        # A copy of the program with a RasApi32.dll that lists a connected link, which the
-        # program must not load, and an explorer.exe, which starting "explorer" does find first
-        # and which writes down how it was started.
-        folder = os.path.join(self.home, "beside")
-        os.mkdir(folder)
-        program = shutil.copy(BINARY, folder)
+    def test_what_lies_beside_the_program_or_in_its_folder_is_never_taken_for_the_systems(self):
+        # A copy of the program with a RasApi32.dll that lists a connected link and an
+        # explorer.exe beside it, started in a folder that holds another explorer.exe; the
+        # Windows folder's explorer.exe is the test's stand-in too. Each writes down its starts.
+        beside, current = os.path.join(self.home, "beside"), os.path.join(self.home, "current")
+        for folder in (beside, current):
+            os.mkdir(folder)
+            shutil.copy(os.path.join(HELPERS, "explorer.exe"), folder)
+        program = shutil.copy(BINARY, beside)
         shutil.copy(os.path.join(HELPERS, "corvane_scripted_rasapi.dll"),
-                    os.path.join(folder, "RasApi32.dll"))
-        shutil.copy(os.path.join(HELPERS, "explorer.exe"), folder)
-        record = os.path.join(self.home, "explorer-record")
-        self.env.update(CORVANE_RASAPI="connected", CORVANE_PROBE_RECORD=windows_path(record))
+                    os.path.join(beside, "RasApi32.dll"))
+        windows = self.stage_windows_explorer(os.path.join(HELPERS, "explorer.exe"))
+        self.env["CORVANE_RASAPI"] = "connected"
         # Wine would put its own library in place of any RasApi32.dll it finds, unless told not to.
         self.env["WINEDLLOVERRIDES"] += ";rasapi32=n,b"
-        self.assertEqual(self.title(self.start(command=[WINE, program])), "Corvane (Offline)")
+        window = self.start(["env", "-C", current], command=[WINE, program])
+        self.assertEqual(self.title(window), "Corvane (Offline)")
         self.click(BANNER)
-        wait_for(lambda: os.path.exists(record), "the start of explorer")
-        with open(record, encoding="utf-8-sig") as f:
-            started = dict(line.rstrip("\n").split("=", 1) for line in f)
+        folders = (windows, beside, current)
+        wait_for(lambda: any(map(self.explorer_starts, folders)), "the start of an explorer")
+        # The program did not wait for it: the window still answers. Then, one start in all.
+        self.assertEqual(self.box_text(USERNAME_BOX), "Username")
+        self.assertEqual([len(self.explorer_starts(f)) for f in folders], [1, 0, 0])
         # The command, shown without being activated (style 4, STARTF_USESHOWWINDOW is 1).
+        started = self.explorer_starts(windows)[0]
         self.assertTrue(started["command"].endswith("explorer http://www.corvane.example"), started)
         self.assertEqual((started["show"], int(started["flags"]) & 1), ("4", 1))
-        # The program did not wait for it: the window still answers.
-        self.assertEqual(self.box_text(USERNAME_BOX), "Username")
         self.exit_program()
 
     def test_a_value_that_is_no_string_reads_as_missing(self):
