@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: MIT
 // What a screen reader and a person read of the program's windows, for the end-to-end tests
-// under wine. Prints UTF-8 JSON on the standard output:
+// under wine. Prints JSON (ASCII, the rest as \u escapes) on the standard output:
 //   corvane_inspect tree TITLE      the accessibility tree of the top-level window titled TITLE,
-//                                   read through Microsoft Active Accessibility
+//                                   read through Microsoft Active Accessibility: each object's
+//                                   role, name, description, value ("denied" when refused),
+//                                   state, screen location, default action and children
 //   corvane_inspect do TITLE NAME   runs the default action of the one visible object named NAME
 //   corvane_inspect boxes           every visible message box titled "Corvane": its title, text,
-//                                   buttons and the screen rectangle of its icon
+//                                   buttons in order and the screen rectangle of its icon
 // When it cannot do its job it says why on the standard error and exits with 1.
 #include <cstdio>
 #include <oleacc.h>
@@ -19,50 +21,33 @@ using Microsoft::WRL::ComPtr;
 
 namespace {
 
-// The message box's static control that holds its text: Windows' MessageBox gives it this id.
+// The message box's static control that holds its text: MessageBox gives it this id.
 constexpr int messageTextId = 0xFFFF;
-constexpr std::wstring_view boxClass = L"#32770";
-constexpr std::wstring_view boxTitle = L"Corvane";
 
 struct Failure : std::runtime_error
 {
     using std::runtime_error::runtime_error;
 };
 
-std::string utf8(std::wstring_view text)
-{
-    const int size = static_cast<int>(text.size());
-    std::string out(static_cast<std::size_t>(WideCharToMultiByte(CP_UTF8, 0, text.data(), size,
-                                                                 nullptr, 0, nullptr, nullptr)),
-                    '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), size, out.data(), static_cast<int>(out.size()),
-                        nullptr, nullptr);
-    return out;
-}
-
-void check(HRESULT result, const std::string& what)
+void check(HRESULT result, const char* what)
 {
     if (FAILED(result)) {
-        char code[16];
-        std::snprintf(code, sizeof(code), "0x%08lX", static_cast<unsigned long>(result));
-        throw Failure(what + " failed: HRESULT " + code);
+        char text[96];
+        std::snprintf(text, sizeof(text), "%s failed: HRESULT 0x%08lX", what,
+                      static_cast<unsigned long>(result));
+        throw Failure(text);
     }
 }
 
 std::string quoted(std::wstring_view text)
 {
     std::string out = "\"";
-    for (const char c : utf8(text)) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
+    for (const wchar_t c : text) {
+        char escaped[8] = {static_cast<char>(c)};
+        if (c < 0x20 || c >= 0x7F || c == L'"' || c == L'\\') {
+            std::snprintf(escaped, sizeof(escaped), "\\u%04x", static_cast<unsigned>(c));
         }
-        if (static_cast<unsigned char>(c) < 0x20) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof(escaped), "\\u%04x", c);
-            out += escaped;
-        } else {
-            out += c;
-        }
+        out += escaped;
     }
     return out + '"';
 }
@@ -77,10 +62,8 @@ std::string rectangle(LONG x, LONG y, LONG width, LONG height)
 
 std::wstring windowText(HWND window)
 {
-    std::wstring text(static_cast<std::size_t>(SendMessageW(window, WM_GETTEXTLENGTH, 0, 0)) + 1,
-                      L'\0');
-    text.resize(static_cast<std::size_t>(
-        SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))));
+    wchar_t text[1024] = L"";
+    SendMessageW(window, WM_GETTEXT, ARRAYSIZE(text), reinterpret_cast<LPARAM>(text));
     return text;
 }
 
@@ -90,46 +73,62 @@ struct Node
     ComPtr<IAccessible> object;
     LONG child;
     HWND window;
+
+    VARIANT id() const
+    {
+        VARIANT id{};
+        id.vt = VT_I4;
+        id.lVal = child;
+        return id;
+    }
 };
 
-VARIANT idOf(const Node& node)
-{
-    VARIANT id;
-    VariantInit(&id);
-    id.vt = VT_I4;
-    id.lVal = node.child;
-    return id;
-}
-
-// The answers by which wine's and Windows' objects say that they have no such property.
+// How wine's and Windows' objects say that they have no such property.
 bool absent(HRESULT result)
 {
     return result == S_FALSE || result == E_NOTIMPL || result == DISP_E_MEMBERNOTFOUND;
 }
 
+using TextGetter = decltype(&IAccessible::get_accName);
+using NumberGetter = decltype(&IAccessible::get_accRole);
+const std::pair<const char*, TextGetter> textProperties[] = {
+    {"name", &IAccessible::get_accName},
+    {"description", &IAccessible::get_accDescription},
+    {"value", &IAccessible::get_accValue},
+    {"defaultAction", &IAccessible::get_accDefaultAction}};
+
 // A text property: the text, null when the object has none, or "denied" when it refuses it.
-std::string textOf(const Node& node, decltype(&IAccessible::get_accName) get, const char* what)
+std::string textOf(const Node& node, TextGetter get, const char* what)
 {
     BSTR text = nullptr;
-    const HRESULT result = (node.object.Get()->*get)(idOf(node), &text);
-    const std::wstring value = text != nullptr ? std::wstring(text, SysStringLen(text)) : L"";
+    const HRESULT result = (node.object.Get()->*get)(node.id(), &text);
+    const std::string value = text != nullptr ? quoted({text, SysStringLen(text)}) : "null";
     SysFreeString(text);
     if (result == E_ACCESSDENIED) {
         return "\"denied\"";
     }
-    if (absent(result) || text == nullptr) {
-        return "null";
+    if (!absent(result)) {
+        check(result, what);
     }
-    check(result, what);
-    return quoted(value);
+    return value;
 }
 
-LONG stateOf(const Node& node)
+LONG numberOf(const Node& node, NumberGetter get, const char* what)
 {
-    VARIANT state;
-    VariantInit(&state);
-    check(node.object->get_accState(idOf(node), &state), "get_accState");
-    return state.vt == VT_I4 ? state.lVal : 0;
+    VARIANT number{};
+    check((node.object.Get()->*get)(node.id(), &number), what);
+    return number.vt == VT_I4 ? number.lVal : 0;
+}
+
+std::string locationOf(const Node& node)
+{
+    LONG x = 0, y = 0, width = 0, height = 0;
+    const HRESULT located = node.object->accLocation(&x, &y, &width, &height, node.id());
+    if (absent(located)) {
+        return "null";
+    }
+    check(located, "location");
+    return rectangle(x, y, width, height);
 }
 
 Node clientOf(HWND window)
@@ -142,29 +141,26 @@ Node clientOf(HWND window)
 }
 
 // The children as AccessibleChildren lists them. wine's objects for child windows answer
-// nothing, so a child window is read through its own client object, as Windows' is read below
-// its window object.
+// nothing, so a child window is read through its own client object, as below Windows' object.
 std::vector<Node> childrenOf(const Node& node)
 {
     LONG count = 0;
-    if (node.child != CHILDID_SELF) {
-        return {};
+    if (node.child == CHILDID_SELF) {
+        check(node.object->get_accChildCount(&count), "get_accChildCount");
     }
-    check(node.object->get_accChildCount(&count), "get_accChildCount");
     std::vector<VARIANT> listed(static_cast<std::size_t>(count));
-    LONG obtained = 0;
     if (count > 0) {
-        check(AccessibleChildren(node.object.Get(), 0, count, listed.data(), &obtained),
+        check(AccessibleChildren(node.object.Get(), 0, count, listed.data(), &count),
               "AccessibleChildren");
     }
     std::vector<Node> children;
     for (VARIANT& child : listed) {
+        ComPtr<IAccessible> object;
+        HWND window = nullptr;
         if (child.vt == VT_I4) {
             children.push_back({node.object, child.lVal, node.window});
         } else if (child.vt == VT_DISPATCH) {
-            ComPtr<IAccessible> object;
             check(child.pdispVal->QueryInterface(IID_PPV_ARGS(&object)), "QueryInterface");
-            HWND window = nullptr;
             check(WindowFromAccessibleObject(object.Get(), &window), "WindowFromAccessibleObject");
             children.push_back(window != node.window ? clientOf(window)
                                                      : Node{object, CHILDID_SELF, window});
@@ -176,44 +172,29 @@ std::vector<Node> childrenOf(const Node& node)
 
 std::string describe(const Node& node)
 {
-    const VARIANT id = idOf(node);
-    VARIANT role;
-    VariantInit(&role);
-    check(node.object->get_accRole(id, &role), "get_accRole");
+    const LONG role = numberOf(node, &IAccessible::get_accRole, "role");
     wchar_t roleText[128] = L"";
-    if (role.vt == VT_I4) {
-        GetRoleTextW(static_cast<DWORD>(role.lVal), roleText, ARRAYSIZE(roleText));
+    GetRoleTextW(static_cast<DWORD>(role), roleText, ARRAYSIZE(roleText));
+    std::string out =
+        "{\"role\": " + std::to_string(role) + ", \"roleText\": " + quoted(roleText) +
+        ", \"state\": " + std::to_string(numberOf(node, &IAccessible::get_accState, "state")) +
+        ", \"location\": " + locationOf(node);
+    for (const auto& [key, get] : textProperties) {
+        out += ", \"" + std::string(key) + "\": " + textOf(node, get, key);
     }
-    LONG x = 0, y = 0, width = 0, height = 0;
-    const HRESULT located = node.object->accLocation(&x, &y, &width, &height, id);
-    if (!absent(located)) {
-        check(located, "accLocation");
-    }
-    std::string out = "{\"role\": " + (role.vt == VT_I4 ? std::to_string(role.lVal) : "null") +
-                      ", \"roleText\": " + quoted(roleText) +
-                      ", \"name\": " + textOf(node, &IAccessible::get_accName, "get_accName") +
-                      ", \"description\": " +
-                      textOf(node, &IAccessible::get_accDescription, "get_accDescription") +
-                      ", \"value\": " + textOf(node, &IAccessible::get_accValue, "get_accValue") +
-                      ", \"state\": " + std::to_string(stateOf(node)) + ", \"location\": " +
-                      (absent(located) ? "null" : rectangle(x, y, width, height)) +
-                      ", \"defaultAction\": " +
-                      textOf(node, &IAccessible::get_accDefaultAction, "get_accDefaultAction") +
-                      ", \"children\": [";
-    VariantClear(&role);
-    const char* separator = "";
+    out += ", \"children\": [";
     for (const Node& child : childrenOf(node)) {
-        out += separator;
+        out += out.back() == '[' ? "" : ", ";
         out += describe(child);
-        separator = ", ";
     }
     return out + "]}";
 }
 
 void collectNamed(const Node& node, const std::string& name, std::vector<Node>& found)
 {
-    if ((stateOf(node) & STATE_SYSTEM_INVISIBLE) == 0 &&
-        textOf(node, &IAccessible::get_accName, "get_accName") == name) {
+    const bool shown =
+        (numberOf(node, &IAccessible::get_accState, "state") & STATE_SYSTEM_INVISIBLE) == 0;
+    if (shown && textOf(node, &IAccessible::get_accName, "name") == name) {
         found.push_back(node);
     }
     for (const Node& child : childrenOf(node)) {
@@ -221,31 +202,24 @@ void collectNamed(const Node& node, const std::string& name, std::vector<Node>& 
     }
 }
 
-HWND topLevel(const wchar_t* title)
+Node topLevel(const wchar_t* title)
 {
     const HWND window = FindWindowW(nullptr, title);
     if (window == nullptr) {
         throw Failure("no window is titled " + quoted(title));
     }
-    return window;
+    return clientOf(window);
 }
 
 std::string doDefaultAction(const wchar_t* title, const wchar_t* name)
 {
     std::vector<Node> found;
-    collectNamed(clientOf(topLevel(title)), quoted(name), found);
+    collectNamed(topLevel(title), quoted(name), found);
     if (found.size() != 1) {
         throw Failure(std::to_string(found.size()) + " visible objects are named " + quoted(name));
     }
-    check(found[0].object->accDoDefaultAction(idOf(found[0])), "accDoDefaultAction");
+    check(found[0].object->accDoDefaultAction(found[0].id()), "accDoDefaultAction");
     return "{\"done\": " + quoted(name) + "}";
-}
-
-std::wstring classOf(HWND window)
-{
-    wchar_t name[64] = L"";
-    GetClassNameW(window, name, ARRAYSIZE(name));
-    return name;
 }
 
 std::string describeBox(HWND box)
@@ -253,9 +227,10 @@ std::string describeBox(HWND box)
     std::string buttons, icon = "null";
     for (HWND child = GetWindow(box, GW_CHILD); child != nullptr;
          child = GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t kind[16] = L"";
+        GetClassNameW(child, kind, ARRAYSIZE(kind));
         const auto style = static_cast<DWORD>(GetWindowLongW(child, GWL_STYLE));
-        if (CompareStringOrdinal(classOf(child).c_str(), -1, L"Button", -1, TRUE) == CSTR_EQUAL &&
-            (style & WS_VISIBLE) != 0) {
+        if (_wcsicmp(kind, L"Button") == 0 && (style & WS_VISIBLE) != 0) {
             buttons += buttons.empty() ? "" : ", ";
             buttons += quoted(windowText(child));
         } else if ((style & SS_TYPEMASK) == SS_ICON && SendMessageW(child, STM_GETICON, 0, 0)) {
@@ -270,22 +245,14 @@ std::string describeBox(HWND box)
            ", \"buttons\": [" + buttons + "], \"icon\": " + icon + "}";
 }
 
-BOOL CALLBACK collectWindow(HWND window, LPARAM windows)
-{
-    reinterpret_cast<std::vector<HWND>*>(windows)->push_back(window);
-    return TRUE;
-}
-
 std::string messageBoxes()
 {
-    std::vector<HWND> windows;
-    EnumWindows(collectWindow, reinterpret_cast<LPARAM>(&windows));
     std::string out = "[";
-    for (HWND window : windows) {
-        if (IsWindowVisible(window) && classOf(window) == boxClass &&
-            windowText(window) == boxTitle) {
+    // The dialog class of message boxes; FindWindowEx goes through the top-level windows.
+    for (HWND box = nullptr; (box = FindWindowExW(nullptr, box, L"#32770", L"Corvane"));) {
+        if (IsWindowVisible(box)) {
             out += out.size() > 1 ? ", " : "";
-            out += describeBox(window);
+            out += describeBox(box);
         }
     }
     return out + "]";
@@ -295,7 +262,7 @@ std::string run(int argc, wchar_t** argv)
 {
     const std::wstring command = argc > 1 ? argv[1] : L"";
     if (command == L"tree" && argc == 3) {
-        return describe(clientOf(topLevel(argv[2])));
+        return describe(topLevel(argv[2]));
     }
     if (command == L"do" && argc == 4) {
         return doDefaultAction(argv[2], argv[3]);
@@ -310,20 +277,13 @@ std::string run(int argc, wchar_t** argv)
 
 int wmain(int argc, wchar_t** argv)
 {
-    if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {
-        std::fputs("corvane_inspect: COM could not be started\n", stderr);
-        return 1;
-    }
-    int status = 0;
     try {
-        const std::string out = run(argc, argv) + "\n";
-        DWORD written = 0;
-        WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), out.data(), static_cast<DWORD>(out.size()),
-                  &written, nullptr);
+        check(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), "CoInitializeEx");
+        std::printf("%s\n", run(argc, argv).c_str());
     } catch (const Failure& failure) {
         std::fprintf(stderr, "corvane_inspect: %s\n", failure.what());
-        status = 1;
+        return 1;
     }
     CoUninitialize();
-    return status;
+    return 0;
 }
