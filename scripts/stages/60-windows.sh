@@ -16,7 +16,7 @@ boot_timeout=300
 test_timeout=600
 # Windows' own DLLs that the program may import; everything else is linked in or bound at run
 # time (RasApi32.dll).
-allowed_imports='ADVAPI32|COMCTL32|GDI32|IMM32|KERNEL32|msvcrt|USER32'
+allowed_imports='ADVAPI32|COMCTL32|GDI32|IMM32|KERNEL32|msvcrt|OLE32|OLEACC|OLEAUT32|USER32'
 wine64=/usr/lib/wine/wine64
 root=$PWD
 started=$SECONDS

@@ -5,6 +5,7 @@
 #include "core/texts.h"
 #include "platform/windows/widetext.h"
 #include "platform/windows/windowserror.h"
+#include "windowaccessible.h"
 
 #include <imm.h>
 #include <utility>
@@ -35,7 +36,15 @@ enum ControlId : int
     exitId,
     userNameId,
     passwordId,
+    userNameLabelId,
+    passwordLabelId,
 };
+
+// Shown controls, which Tab reaches; the labels are neither.
+constexpr DWORD shownControl = WS_VISIBLE | WS_TABSTOP;
+
+// Posted by the screen readers' object when a reader runs the banner's default action.
+constexpr UINT bannerActivated = WM_APP;
 
 // One of the window's controls, as it is created.
 struct Control
@@ -117,25 +126,31 @@ std::optional<core::Failure> FrmLogin::create(HINSTANCE instance)
     }
 
     // Back to front, which is also the tab order. The buttons in the window's default font, the
-    // boxes in their own.
+    // boxes in their own. The captions of the boxes are painted in the background; screen
+    // readers name a text box after the STATIC control just before it, shown or hidden, so each
+    // box has a hidden one, which neither shows nor takes the focus.
     const HGDIOBJ buttonFont = GetStockObject(DEFAULT_GUI_FONT);
     const Control controls[] = {
-        {cmdLogin, L"BUTTON", texts::loginCaption, BS_PUSHBUTTON, 0, layout::cmdLogin, loginId,
-         buttonFont},
-        {CmdExit, L"BUTTON", texts::exitCaption, BS_PUSHBUTTON, 0, layout::CmdExit, exitId,
-         buttonFont},
-        {txtUsername, L"EDIT", "", ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, layout::txtUsername,
-         userNameId, boxFont_.get()},
-        {txtPassword, L"EDIT", "", ES_AUTOHSCROLL | ES_PASSWORD, WS_EX_CLIENTEDGE,
+        {cmdLogin, L"BUTTON", texts::loginCaption, shownControl | BS_PUSHBUTTON, 0,
+         layout::cmdLogin, loginId, buttonFont},
+        {CmdExit, L"BUTTON", texts::exitCaption, shownControl | BS_PUSHBUTTON, 0, layout::CmdExit,
+         exitId, buttonFont},
+        {userNameLabel_, L"STATIC", texts::userNameBoxName, SS_LEFT, 0, layout::txtUsername,
+         userNameLabelId, buttonFont},
+        {txtUsername, L"EDIT", "", shownControl | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE,
+         layout::txtUsername, userNameId, boxFont_.get()},
+        {passwordLabel_, L"STATIC", texts::passwordBoxName, SS_LEFT, 0, layout::txtPassword,
+         passwordLabelId, buttonFont},
+        {txtPassword, L"EDIT", "", shownControl | ES_AUTOHSCROLL | ES_PASSWORD, WS_EX_CLIENTEDGE,
          layout::txtPassword, passwordId, boxFont_.get()},
     };
     for (const Control& control : controls) {
         const RECT at = scaled(control.place);
         control.handle = CreateWindowExW(
             control.extendedStyle, control.kind, platform::widen(control.text).c_str(),
-            WS_CHILD | WS_VISIBLE | WS_TABSTOP | control.style, at.left, at.top, at.right - at.left,
-            at.bottom - at.top, window_.get(),
-            reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), instance, nullptr);
+            WS_CHILD | control.style, at.left, at.top, at.right - at.left, at.bottom - at.top,
+            window_.get(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), instance,
+            nullptr);
         if (control.handle == nullptr) {
             return failureOf("Could not create the login window's controls", GetLastError());
         }
@@ -149,6 +164,16 @@ std::optional<core::Failure> FrmLogin::create(HINSTANCE instance)
                  0);
     // No input-method editor for the password: its composition window would show the text.
     ImmAssociateContextEx(txtPassword, nullptr, 0);
+
+    // The banner is only painted: screen readers learn of it as a link of the client area.
+    auto accessible = makeWindowAccessible(
+        window_.get(),
+        {platform::widen(texts::bannerName), platform::widen(texts::bannerDescription),
+         platform::widen(texts::siteUrl), scaled(layout::Image2), bannerActivated});
+    if (const auto* failure = std::get_if<core::Failure>(&accessible)) {
+        return *failure;
+    }
+    accessible_ = std::get<Microsoft::WRL::ComPtr<IAccessible>>(std::move(accessible));
     return std::nullopt;
 }
 
@@ -252,6 +277,11 @@ LRESULT FrmLogin::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_SETFOCUS:
         restoreFocus();
         return 0;
+    case WM_GETOBJECT:
+        return onGetObject(wParam, lParam);
+    case bannerActivated:
+        procedures_.Image2_Click();
+        return 0;
     case WM_DESTROY:
         // However it goes, by Exit or by the close box, the program ends with it.
         PostQuitMessage(core::toInt(core::ExitCode::Success));
@@ -345,6 +375,16 @@ void FrmLogin::onActivate(UINT state)
 void FrmLogin::restoreFocus()
 {
     SetFocus(lastFocus_ != nullptr && IsChild(window_.get(), lastFocus_) ? lastFocus_ : cmdLogin);
+}
+
+// The client area's object for screen readers; the system answers for everything else.
+LRESULT FrmLogin::onGetObject(WPARAM wParam, LPARAM lParam)
+{
+    // The object's id is the low 32 bits of lParam, as a signed number.
+    if (static_cast<LONG>(static_cast<DWORD>(lParam)) == OBJID_CLIENT && accessible_) {
+        return LresultFromObject(IID_IAccessible, wParam, accessible_.Get());
+    }
+    return DefWindowProcW(window_.get(), WM_GETOBJECT, wParam, lParam);
 }
 
 int FrmLogin::scaled(int pixels) const

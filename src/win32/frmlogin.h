@@ -13,6 +13,9 @@
 #include "artwork.h"
 #include "handles.h"
 
+#include <oleacc.h>
+#include <wrl/client.h>
+
 namespace win32 {
 
 class FrmLogin final : public core::LoginView
@@ -49,6 +52,7 @@ private:
     void onCommand(int id, UINT code);
     void onActivate(UINT state);
     void restoreFocus();
+    LRESULT onGetObject(WPARAM wParam, LPARAM lParam);
 
     // A length or rectangle of the layout in pixels at the system's DPI.
     int scaled(int pixels) const;
@@ -67,6 +71,11 @@ private:
     HWND CmdExit = nullptr;
     HWND txtUsername = nullptr;
     HWND txtPassword = nullptr;
+    // Hidden labels, each created just before the box it names for screen readers.
+    HWND userNameLabel_ = nullptr;
+    HWND passwordLabel_ = nullptr;
+    // What screen readers read of the client area: the controls and the banner as a link.
+    Microsoft::WRL::ComPtr<IAccessible> accessible_;
     // The control that had the focus when the window was last deactivated.
     HWND lastFocus_ = nullptr;
     bool bannerPressed_ = false;

@@ -4,6 +4,10 @@
 #include "frmlogin.h"
 #include "messageboxes.h"
 #include "platform/platformservices.h"
+#include "platform/windows/windowserror.h"
+
+// <windows.h> after the core, as in frmlogin.h.
+#include "comapartment.h"
 
 #include <commctrl.h>
 #include <windows.h>
@@ -42,6 +46,13 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand)
         return win32::reportStartupFailure(*failure);
     }
 
+    // Before the window, which it outlives.
+    const win32::ComApartment apartment;
+    if (FAILED(apartment.result())) {
+        return win32::reportStartupFailure(
+            {"Could not start COM for screen readers",
+             platform::windowsErrorText(static_cast<unsigned long>(apartment.result()))});
+    }
     win32::MessageBoxes messages;
     win32::FrmLogin window(std::get<win32::Artwork>(artwork),
                            {*services.store, *services.ras, *services.launcher, messages});

@@ -9,30 +9,41 @@ loader: /usr/lib/wine/wine64, or wine for the 32-bit program) and WINEPREFIX (a 
 the server's first program binds wine's desktop, and with it the clipboard, to the test's display.
 """
 
+import glob
+import json
 import os
 import re
 import shutil
 import struct
 import subprocess
+import tempfile
 import time
 import unittest
 
 from Xlib import X, Xutil
 
-from harness import (ASSETS_DIR, BANNER, BANNER_RECT, CLIENT, CONTROLS, EXIT, SCREEN, TIMEOUT,
-                     USERNAME_BOX, Desktop, artwork, eventually, painted_box, wait_for)
-from test_window import WindowChecks
+from harness import (ASSETS_DIR, BANNER, BANNER_RECT, CLIENT, CONTROLS, EXIT, LOGIN, PASSWORD_BOX,
+                     SCREEN, TIMEOUT, USERNAME_BOX, Desktop, artwork, eventually, painted_box,
+                     wait_for)
+from test_accessibility import walk
+from test_window import PASSWORD, WindowChecks
 
 BINARY = os.environ.get("CORVANE_WIN32_BINARY", "")
 HELPERS = os.environ.get("CORVANE_WIN32_HELPERS", "")
 WINE = os.environ.get("CORVANE_WINE", "/usr/lib/wine/wine64")
 WINESERVER = "/usr/lib/wine/wineserver"
 PREFIX = os.environ.get("WINEPREFIX", "")
+# The prefix's Windows folder, C:\windows, and the records of its stand-in explorer.exe's starts.
+WINDOWS_FOLDER = os.path.join(PREFIX, "drive_c", "windows")
+EXPLORER_STARTS = os.path.join(WINDOWS_FOLDER, "explorer.exe.start-*")
 # The program's key in the user's registry, and the key of the last-user entry.
 PROGRAM_KEY = r"HKCU\Software\Corvane"
 SETTINGS_KEY = PROGRAM_KEY + r"\General"
+EXPORTED_SETTINGS_KEY = SETTINGS_KEY.replace("HKCU", "HKEY_CURRENT_USER")
 # Where wine keeps the screen's DPI.
 DESKTOP_KEY = r"HKCU\Control Panel\Desktop"
+# MSAA's roles of a text box and a link, and its state bit of what is not shown (<oleacc.h>).
+ROLE_TEXT, ROLE_LINK, STATE_INVISIBLE = 42, 30, 0x8000
 # What the stand-in RasApi32.dll is told to answer (see scriptedrasapi.cpp); 5 is "access denied".
 DIALUP = {"failing": "fail 5", "connected": "connected", "second connected": "second connected",
           "without status": ""}
@@ -46,13 +57,7 @@ def windows_path(path):
 def unescape(text):
     """A string value of a .reg file, without its quotes and escapes."""
     escapes = {"n": "\n", "r": "\r", "0": "\0"}
-    value, chars = [], iter(text[1:-1])
-    for char in chars:
-        if char == "\\":
-            char = next(chars)
-            char = escapes.get(char, char)
-        value.append(char)
-    return "".join(value)
+    return re.sub(r"\\(.)", lambda m: escapes.get(m[1], m[1]), text[1:-1], flags=re.DOTALL)
 
 
 class Win32Desktop(Desktop):
@@ -90,8 +95,19 @@ class Win32Desktop(Desktop):
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     def wine(self, *args, check=False):
-        return subprocess.run([WINE, *args], env=self.env, timeout=TIMEOUT, check=check,
-                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        """Runs a program under wine; with `check`, its failure fails the test with what it
+        said. Its output goes to files: a wine server that it starts keeps open what it inherits,
+        and a pipe would not close until that server ends."""
+        with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+            result = subprocess.run([WINE, *args], env=self.env, timeout=TIMEOUT, stdout=out,
+                                    stderr=err)
+            out.seek(0)
+            err.seek(0)
+            result.stdout, said = out.read(), err.read()
+        if check and result.returncode:
+            self.fail("%s failed (%d): %s" % (" ".join(args), result.returncode,
+                                              (result.stdout + said).decode("latin-1")))
+        return result
 
     def command(self):
         return [WINE, BINARY]
@@ -101,21 +117,61 @@ class Win32Desktop(Desktop):
         self.assertIn("CV Example: " + what, self.stderr_text())
 
     def stored_name(self):
-        """The last-user entry, or None when there is none. `reg query` prints in the OEM code
-        page; `reg export` writes UTF-16."""
+        """The last-user entry, or None when there is none, read from all of HKEY_CURRENT_USER:
+        an export of the key alone would fail alike for a missing key and a broken export."""
+        key = None
+        for line in self.everything_stored().split("\r\n"):
+            if line.startswith("["):
+                key = line[1:-1]
+            elif key == EXPORTED_SETTINGS_KEY and line.startswith('"LastUser"='):
+                return unescape(line[len('"LastUser"='):])
+        return None
+
+    def everything_stored(self):
+        """All of HKEY_CURRENT_USER as `reg export` writes it (UTF-16: `reg query` would print
+        in the OEM code page)."""
         exported = os.path.join(self.home, "exported-%d.reg" % time.monotonic_ns())
-        if self.wine("reg", "export", SETTINGS_KEY, windows_path(exported), "/y").returncode:
-            return None
+        self.wine("reg", "export", "HKCU", windows_path(exported), "/y", check=True)
         with open(exported, encoding="utf-16", newline="") as f:
-            lines = f.read().split("\r\n")
+            text = f.read()
         os.remove(exported)
-        prefix = '"LastUser"='
-        found = [line[len(prefix):] for line in lines if line.startswith(prefix)]
-        return unescape(found[0]) if found else None
+        return text
 
     def store_name(self, name):
         self.wine("reg", "add", SETTINGS_KEY, "/v", "LastUser", "/t", "REG_SZ", "/d", name, "/f",
                   check=True)
+
+    def replace_in_prefix(self, path, source=None):
+        """Puts the file `source` in place of the prefix's file `path` (under drive_c\\windows),
+        or with None wine's own again, as after the test."""
+        path = os.path.join(WINDOWS_FOLDER, path)
+        saved = os.path.join(self.home, "saved-" + os.path.basename(path))
+        if not os.path.exists(saved):
+            shutil.copyfile(path, saved)
+            self.addCleanup(self.replace_in_prefix, path)
+        # A new file, not new bytes in the old one, from which a program may still run.
+        shutil.copyfile(source or saved, path + ".new")
+        os.replace(path + ".new", path)
+
+    def stage_windows_explorer(self, source=None):
+        """`source` as the Windows folder's explorer.exe, which the banner starts, or with None
+        wine's own again; wine's desktop runs system32's copy, which stays."""
+        self.replace_in_prefix("explorer.exe", source)
+        self.addCleanup(lambda: [os.remove(start) for start in glob.glob(EXPLORER_STARTS)])
+
+    def stage_unstartable_browser(self):
+        """A picture as the Windows folder's explorer.exe. Returns how the system's reason ends:
+        ERROR_BAD_EXE_FORMAT."""
+        self.stage_windows_explorer(os.path.join(ASSETS_DIR, "banner.bmp"))
+        return "(error 193)"
+
+    def explorer_starts(self, folder=WINDOWS_FOLDER):
+        """How the stand-in explorer.exe in `folder` was started, one dict for each start."""
+        starts = []
+        for name in sorted(glob.glob(os.path.join(folder, "explorer.exe.start-*[0-9]"))):
+            with open(name, encoding="utf-8-sig") as f:
+                starts.append(dict(line.rstrip("\n").split("=", 1) for line in f))
+        return starts
 
     def stage_dialup(self, state):
         """The stand-in RasApi32.dll in the prefix's system folder, where the program looks for
@@ -124,14 +180,10 @@ class Win32Desktop(Desktop):
         if state == "missing":
             self.env["WINEDLLOVERRIDES"] += ";rasapi32=d"
             return ()
-        system_library = os.path.join(PREFIX, "drive_c", "windows", "system32", "rasapi32.dll")
-        saved = os.path.join(self.home, "rasapi32.dll")
-        if not os.path.exists(saved):  # wine's own, to be put back after the test
-            shutil.copyfile(system_library, saved)
-            self.addCleanup(shutil.copyfile, saved, system_library)
         name = "corvane_scripted_rasapi_nostatus" if state == "without status" \
             else "corvane_scripted_rasapi"
-        shutil.copyfile(os.path.join(HELPERS, name + ".dll"), system_library)
+        self.replace_in_prefix(os.path.join("system32", "rasapi32.dll"),
+                               os.path.join(HELPERS, name + ".dll"))
         self.env["CORVANE_RASAPI"] = DIALUP[state]
         self.env["WINEDLLOVERRIDES"] += ";rasapi32=n"
         return ()
@@ -141,6 +193,25 @@ class Win32Desktop(Desktop):
         self.wine(os.path.join(HELPERS, "corvane_deny_write.exe"), r"Software\Corvane\General",
                   check=True)
         return ()
+
+    # What a screen reader and a person read: corvane_inspect.exe
+
+    def inspect(self, *args):
+        """The inspector's answer; its failure fails the test with its reason."""
+        return json.loads(self.wine(os.path.join(HELPERS, "corvane_inspect.exe"), *args,
+                                    check=True).stdout)
+
+    def accessibility_tree(self):
+        return self.inspect("tree", self.title(self.window))
+
+    def read_box(self):
+        """The one message box shown: its text, its buttons' captions in order and the screen
+        rectangle of its icon, or None when it has none."""
+        boxes = self.inspect("boxes")
+        self.assertEqual(len(boxes), 1, boxes)
+        icon = boxes[0]["icon"]
+        return dict(text=boxes[0]["text"], buttons=boxes[0]["buttons"],
+                    icon_rect=tuple(icon) if icon else None)
 
 
 class Win32WindowTest(WindowChecks, Win32Desktop):
@@ -163,30 +234,33 @@ class Win32WindowTest(WindowChecks, Win32Desktop):
                 self.dismiss(boxes[0])
                 self.assertEqual(self.exit_status(), 1)
 
-    def test_what_lies_beside_the_program_is_never_taken_for_the_systems(self):
-        # A copy of the program with a RasApi32.dll that lists a connected link, which the
-        # program must not load, and an explorer.exe, which starting "explorer" does find first
-        # and which writes down how it was started.
-        folder = os.path.join(self.home, "beside")
-        os.mkdir(folder)
-        program = shutil.copy(BINARY, folder)
+    def test_what_lies_beside_the_program_or_in_its_folder_is_never_taken_for_the_systems(self):
+        # A copy of the program with a RasApi32.dll that lists a connected link and an
+        # explorer.exe beside it, started in a folder that holds another explorer.exe; the
+        # Windows folder's explorer.exe is the test's stand-in too. Each writes down its starts.
+        beside, current = os.path.join(self.home, "beside"), os.path.join(self.home, "current")
+        for folder in (beside, current):
+            os.mkdir(folder)
+            shutil.copy(os.path.join(HELPERS, "explorer.exe"), folder)
+        program = shutil.copy(BINARY, beside)
         shutil.copy(os.path.join(HELPERS, "corvane_scripted_rasapi.dll"),
-                    os.path.join(folder, "RasApi32.dll"))
-        shutil.copy(os.path.join(HELPERS, "explorer.exe"), folder)
-        record = os.path.join(self.home, "explorer-record")
-        self.env.update(CORVANE_RASAPI="connected", CORVANE_PROBE_RECORD=windows_path(record))
+                    os.path.join(beside, "RasApi32.dll"))
+        self.stage_windows_explorer(os.path.join(HELPERS, "explorer.exe"))
+        self.env["CORVANE_RASAPI"] = "connected"
         # Wine would put its own library in place of any RasApi32.dll it finds, unless told not to.
         self.env["WINEDLLOVERRIDES"] += ";rasapi32=n,b"
-        self.assertEqual(self.title(self.start(command=[WINE, program])), "Corvane (Offline)")
+        window = self.start(["env", "-C", current], command=[WINE, program])
+        self.assertEqual(self.title(window), "Corvane (Offline)")
         self.click(BANNER)
-        wait_for(lambda: os.path.exists(record), "the start of explorer")
-        with open(record, encoding="utf-8-sig") as f:
-            started = dict(line.rstrip("\n").split("=", 1) for line in f)
+        folders = (WINDOWS_FOLDER, beside, current)
+        wait_for(lambda: any(map(self.explorer_starts, folders)), "the start of an explorer")
+        # The program did not wait for it: the window still answers. Then, one start in all.
+        self.assertEqual(self.box_text(USERNAME_BOX), "Username")
+        self.assertEqual([len(self.explorer_starts(f)) for f in folders], [1, 0, 0])
         # The command, shown without being activated (style 4, STARTF_USESHOWWINDOW is 1).
+        started = self.explorer_starts()[0]
         self.assertTrue(started["command"].endswith("explorer http://www.corvane.example"), started)
         self.assertEqual((started["show"], int(started["flags"]) & 1), ("4", 1))
-        # The program did not wait for it: the window still answers.
-        self.assertEqual(self.box_text(USERNAME_BOX), "Username")
         self.exit_program()
 
     def test_a_value_that_is_no_string_reads_as_missing(self):
@@ -222,6 +296,80 @@ class Win32WindowTest(WindowChecks, Win32Desktop):
         eventually(as_laid_out)
         self.click((EXIT[0] * 2, EXIT[1] * 2))
         self.assertEqual(self.exit_status(), 0)
+
+    # The screen reader's view, the password's privacy and a browser that cannot be started,
+    # read through corvane_inspect.exe.
+
+    def test_screen_reader_names_every_control_and_never_tells_the_password(self):
+        self.start()
+        self.replace_text(PASSWORD_BOX, PASSWORD)
+        tree = self.accessibility_tree()
+        # In the order a reader goes through them, the hidden labels left out.
+        shown = [node for node in walk(tree) if not node["state"] & STATE_INVISIBLE]
+        self.assertEqual([node["name"] for node in shown],
+                         ["Corvane (Offline)", "Login", "Exit", "Username", "Password",
+                          "Corvane web site"])
+        username, password, banner = shown[3:]
+        self.assertEqual((username["role"], password["role"], banner["role"]),
+                         (ROLE_TEXT, ROLE_TEXT, ROLE_LINK))
+        origin = self.client_origin()
+        self.assertEqual((banner["description"], banner["defaultAction"], banner["location"]),
+                         ("Opens http://www.corvane.example in the web browser", "Jump",
+                          [origin[0], origin[1], BANNER_RECT[2], BANNER_RECT[3]]))
+        self.assertEqual(password["value"], "denied")
+        pieces = {PASSWORD[i:i + 3] for i in range(len(PASSWORD) - 2)}
+        told = [text for node in walk(tree) for text in node.values() if isinstance(text, str)]
+        self.assertEqual([t for t in told if any(piece in t for piece in pieces)], [])
+        # The banner's action starts the browser as a click does, once. While the reader runs
+        # it, the Windows folder's explorer.exe is the test's, which writes down each start; then
+        # wine's own is put back, and once a click has opened the site through it, no other
+        # start of the test's has come.
+        self.stage_windows_explorer(os.path.join(HELPERS, "explorer.exe"))
+        self.inspect("do", self.title(self.window), "Corvane web site")
+        started = wait_for(self.explorer_starts, "the reader's start")
+        self.stage_windows_explorer(None)
+        self.click(BANNER)
+        wait_for(self.opener_starts, "the site opened by a click")
+        self.assertEqual(len(self.explorer_starts()), 1)
+        self.assertTrue(started[0]["command"].endswith("explorer http://www.corvane.example"))
+        self.assertEqual([start[:2] for start in self.opener_starts()],
+                         [["argc=1", "arg=" + self.OPENED_URL]])
+        self.exit_program()
+
+    def test_the_password_is_neither_copied_nor_stored(self):
+        self.start()
+        self.replace_text(PASSWORD_BOX, PASSWORD)
+        # The user-name box's text, copied out of it, is on the clipboard; copy and cut in the
+        # password box leave it there, as its paste at the end of the user-name box shows.
+        self.assertEqual(self.box_text(USERNAME_BOX), "Username")
+        self.click(PASSWORD_BOX)
+        self.key(*self.SELECT_ALL, "ctrl+c", *self.SELECT_ALL, "ctrl+x")
+        self.click(USERNAME_BOX)
+        self.key("End", "ctrl+v")
+        self.assertEqual(self.box_text(USERNAME_BOX), "UsernameUsername")
+        self.click(LOGIN)
+        wait_for(lambda: self.stored_name() == "UsernameUsername", "Login")
+        # Nowhere in the user's registry: as text, nor as the bytes of UTF-8 or UTF-16.
+        stored = self.everything_stored().replace("\\\r\n  ", "")
+        forms = [PASSWORD, PASSWORD.encode().hex(","), PASSWORD.encode("utf-16-le").hex(",")]
+        self.assertEqual([form for form in forms if form in stored], [])
+        self.exit_program()
+
+    def test_a_browser_that_cannot_be_started_is_reported_and_the_window_stays(self):
+        reason = self.stage_unstartable_browser()
+        self.start()
+        self.click(BANNER)
+        wait_for(self.message_boxes, "the failure box")
+        box = self.read_box()
+        first, failure = box["text"].split("\n\n")
+        self.assertEqual(first, "The web site could not be opened.")
+        self.assertTrue(failure.startswith("Could not open http://www.corvane.example: "), failure)
+        self.assertTrue(failure.endswith(reason), failure)
+        self.assertEqual((box["buttons"], box["icon_rect"] is not None), (["OK"], True))
+        self.assertLogged(failure)
+        self.dismiss(self.message_boxes()[0])
+        self.assertEqual(self.box_text(USERNAME_BOX), "Username")
+        self.exit_program()
 
 
 class ExecutableTest(unittest.TestCase):

@@ -8,8 +8,9 @@ namespace platform {
 
 std::optional<core::Failure> ExplorerLauncher::openSite(const std::string& url)
 {
-    const std::optional<std::string> reason = launch::startDetached(
-        launch::explorerCommandLine(widen(url)), launch::showWithoutActivating);
+    const std::optional<std::string> reason =
+        launch::startDetached(launch::explorerFile, launch::explorerCommandLine(widen(url)),
+                              launch::showWithoutActivating);
     if (reason) {
         return core::Failure{"Could not open " + url, *reason};
     }

@@ -6,7 +6,9 @@
 namespace platform {
 
 // Opens a web address the Windows way: the command line "explorer <url>", started with window
-// style 4 (shown without being activated), which hands the address to the user's browser.
+// style 4 (shown without being activated), which hands the address to the user's browser. The
+// explorer.exe started is the Windows folder's, never one beside the program or in the current
+// folder.
 class ExplorerLauncher final : public core::SiteLauncher
 {
 public:

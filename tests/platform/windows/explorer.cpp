@@ -1,13 +1,16 @@
 // SPDX-License-Identifier: MIT
-// A stand-in for explorer.exe, put beside a copy of the program, where starting "explorer" finds
-// it first. It writes to the file named by CORVANE_PROBE_RECORD how it was started (its command
-// line, STARTUPINFO's dwFlags and wShowWindow), then stays a while, so that a starter that waited
-// for it would be seen waiting.
+// A stand-in for explorer.exe. Each start writes how it was started (its command line,
+// STARTUPINFO's dwFlags and wShowWindow) to a file of its own beside itself,
+// "<this program>.start-<process id>", so that a test tells copies in different folders apart
+// and counts the starts of each. Then it stays a while, so that a starter that waited for it
+// would be seen waiting.
 #include <cstdio>
 #include <windows.h>
 
 namespace {
 constexpr DWORD stayMilliseconds = 30'000;
+// Room for the record's name after the program's own path.
+constexpr DWORD suffixRoom = 32;
 } // namespace
 
 int wmain()
@@ -15,13 +18,16 @@ int wmain()
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     GetStartupInfoW(&startup);
-    wchar_t record[MAX_PATH] = {};
-    if (GetEnvironmentVariableW(L"CORVANE_PROBE_RECORD", record, MAX_PATH) == 0) {
+    wchar_t self[MAX_PATH] = {};
+    const DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
+    if (length == 0 || length == MAX_PATH) {
         return 1;
     }
+    wchar_t record[MAX_PATH + suffixRoom] = {};
+    _snwprintf(record, MAX_PATH + suffixRoom, L"%ls.start-%lu", self, GetCurrentProcessId());
     // Written aside and renamed, so the test never reads half a record.
-    wchar_t partial[MAX_PATH + 8] = {};
-    _snwprintf(partial, MAX_PATH + 8, L"%ls.part", record);
+    wchar_t partial[MAX_PATH + suffixRoom + 8] = {};
+    _snwprintf(partial, MAX_PATH + suffixRoom + 8, L"%ls.part", record);
     FILE* out = _wfopen(partial, L"w, ccs=UTF-8");
     if (out == nullptr) {
         return 1;

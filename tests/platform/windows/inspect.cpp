@@ -1,0 +1,289 @@
+// SPDX-License-Identifier: MIT
+// What a screen reader and a person read of the program's windows, for the end-to-end tests
+// under wine. Prints JSON (ASCII, the rest as \u escapes) on the standard output:
+//   corvane_inspect tree TITLE      the accessibility tree of the top-level window titled TITLE,
+//                                   read through Microsoft Active Accessibility: each object's
+//                                   role, name, description, value ("denied" when refused),
+//                                   state, screen location, default action and children
+//   corvane_inspect do TITLE NAME   runs the default action of the one visible object named NAME
+//   corvane_inspect boxes           every visible message box titled "Corvane": its title, text,
+//                                   buttons in order and the screen rectangle of its icon
+// When it cannot do its job it says why on the standard error and exits with 1.
+#include <cstdio>
+#include <oleacc.h>
+#include <stdexcept>
+#include <string>
+#include <vector>
+#include <windows.h>
+#include <wrl/client.h>
+
+using Microsoft::WRL::ComPtr;
+
+namespace {
+
+// The message box's static control that holds its text: MessageBox gives it this id.
+constexpr int messageTextId = 0xFFFF;
+
+struct Failure : std::runtime_error
+{
+    using std::runtime_error::runtime_error;
+};
+
+void check(HRESULT result, const char* what)
+{
+    if (FAILED(result)) {
+        char text[96];
+        std::snprintf(text, sizeof(text), "%s failed: HRESULT 0x%08lX", what,
+                      static_cast<unsigned long>(result));
+        throw Failure(text);
+    }
+}
+
+std::string quoted(std::wstring_view text)
+{
+    std::string out = "\"";
+    for (const wchar_t c : text) {
+        char escaped[8] = {static_cast<char>(c)};
+        if (c < 0x20 || c >= 0x7F || c == L'"' || c == L'\\') {
+            std::snprintf(escaped, sizeof(escaped), "\\u%04x", static_cast<unsigned>(c));
+        }
+        out += escaped;
+    }
+    return out + '"';
+}
+
+std::string rectangle(LONG x, LONG y, LONG width, LONG height)
+{
+    char text[64];
+    std::snprintf(text, sizeof(text), "[%ld, %ld, %ld, %ld]", static_cast<long>(x),
+                  static_cast<long>(y), static_cast<long>(width), static_cast<long>(height));
+    return text;
+}
+
+std::wstring windowText(HWND window)
+{
+    wchar_t text[1024] = L"";
+    SendMessageW(window, WM_GETTEXT, ARRAYSIZE(text), reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+// One thing a screen reader visits: an accessible object, or one simple element of it.
+struct Node
+{
+    ComPtr<IAccessible> object;
+    LONG child;
+    HWND window;
+
+    VARIANT id() const
+    {
+        VARIANT id{};
+        id.vt = VT_I4;
+        id.lVal = child;
+        return id;
+    }
+};
+
+// How wine's and Windows' objects say that they have no such property.
+bool absent(HRESULT result)
+{
+    return result == S_FALSE || result == E_NOTIMPL || result == DISP_E_MEMBERNOTFOUND;
+}
+
+using TextGetter = decltype(&IAccessible::get_accName);
+using NumberGetter = decltype(&IAccessible::get_accRole);
+const std::pair<const char*, TextGetter> textProperties[] = {
+    {"name", &IAccessible::get_accName},
+    {"description", &IAccessible::get_accDescription},
+    {"value", &IAccessible::get_accValue},
+    {"defaultAction", &IAccessible::get_accDefaultAction}};
+
+// A text property: the text, null when the object has none, or "denied" when it refuses it.
+std::string textOf(const Node& node, TextGetter get, const char* what)
+{
+    BSTR text = nullptr;
+    const HRESULT result = (node.object.Get()->*get)(node.id(), &text);
+    const std::string value = text != nullptr ? quoted({text, SysStringLen(text)}) : "null";
+    SysFreeString(text);
+    if (result == E_ACCESSDENIED) {
+        return "\"denied\"";
+    }
+    if (!absent(result)) {
+        check(result, what);
+    }
+    return value;
+}
+
+LONG numberOf(const Node& node, NumberGetter get, const char* what)
+{
+    VARIANT number{};
+    check((node.object.Get()->*get)(node.id(), &number), what);
+    return number.vt == VT_I4 ? number.lVal : 0;
+}
+
+std::string locationOf(const Node& node)
+{
+    LONG x = 0, y = 0, width = 0, height = 0;
+    const HRESULT located = node.object->accLocation(&x, &y, &width, &height, node.id());
+    if (absent(located)) {
+        return "null";
+    }
+    check(located, "location");
+    return rectangle(x, y, width, height);
+}
+
+Node clientOf(HWND window)
+{
+    Node node{nullptr, CHILDID_SELF, window};
+    check(AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT),
+                                     IID_PPV_ARGS(&node.object)),
+          "AccessibleObjectFromWindow");
+    return node;
+}
+
+// The children as AccessibleChildren lists them. wine's objects for child windows answer
+// nothing, so a child window is read through its own client object, as below Windows' object.
+std::vector<Node> childrenOf(const Node& node)
+{
+    LONG count = 0;
+    if (node.child == CHILDID_SELF) {
+        check(node.object->get_accChildCount(&count), "get_accChildCount");
+    }
+    std::vector<VARIANT> listed(static_cast<std::size_t>(count));
+    if (count > 0) {
+        check(AccessibleChildren(node.object.Get(), 0, count, listed.data(), &count),
+              "AccessibleChildren");
+    }
+    std::vector<Node> children;
+    for (VARIANT& child : listed) {
+        ComPtr<IAccessible> object;
+        HWND window = nullptr;
+        if (child.vt == VT_I4) {
+            children.push_back({node.object, child.lVal, node.window});
+        } else if (child.vt == VT_DISPATCH) {
+            check(child.pdispVal->QueryInterface(IID_PPV_ARGS(&object)), "QueryInterface");
+            check(WindowFromAccessibleObject(object.Get(), &window), "WindowFromAccessibleObject");
+            children.push_back(window != node.window ? clientOf(window)
+                                                     : Node{object, CHILDID_SELF, window});
+        }
+        VariantClear(&child);
+    }
+    return children;
+}
+
+std::string describe(const Node& node)
+{
+    const LONG role = numberOf(node, &IAccessible::get_accRole, "role");
+    wchar_t roleText[128] = L"";
+    GetRoleTextW(static_cast<DWORD>(role), roleText, ARRAYSIZE(roleText));
+    std::string out =
+        "{\"role\": " + std::to_string(role) + ", \"roleText\": " + quoted(roleText) +
+        ", \"state\": " + std::to_string(numberOf(node, &IAccessible::get_accState, "state")) +
+        ", \"location\": " + locationOf(node);
+    for (const auto& [key, get] : textProperties) {
+        out += ", \"" + std::string(key) + "\": " + textOf(node, get, key);
+    }
+    out += ", \"children\": [";
+    for (const Node& child : childrenOf(node)) {
+        out += out.back() == '[' ? "" : ", ";
+        out += describe(child);
+    }
+    return out + "]}";
+}
+
+void collectNamed(const Node& node, const std::string& name, std::vector<Node>& found)
+{
+    const bool shown =
+        (numberOf(node, &IAccessible::get_accState, "state") & STATE_SYSTEM_INVISIBLE) == 0;
+    if (shown && textOf(node, &IAccessible::get_accName, "name") == name) {
+        found.push_back(node);
+    }
+    for (const Node& child : childrenOf(node)) {
+        collectNamed(child, name, found);
+    }
+}
+
+Node topLevel(const wchar_t* title)
+{
+    const HWND window = FindWindowW(nullptr, title);
+    if (window == nullptr) {
+        throw Failure("no window is titled " + quoted(title));
+    }
+    return clientOf(window);
+}
+
+std::string doDefaultAction(const wchar_t* title, const wchar_t* name)
+{
+    std::vector<Node> found;
+    collectNamed(topLevel(title), quoted(name), found);
+    if (found.size() != 1) {
+        throw Failure(std::to_string(found.size()) + " visible objects are named " + quoted(name));
+    }
+    check(found[0].object->accDoDefaultAction(found[0].id()), "accDoDefaultAction");
+    return "{\"done\": " + quoted(name) + "}";
+}
+
+std::string describeBox(HWND box)
+{
+    std::string buttons, icon = "null";
+    for (HWND child = GetWindow(box, GW_CHILD); child != nullptr;
+         child = GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t kind[16] = L"";
+        GetClassNameW(child, kind, ARRAYSIZE(kind));
+        const auto style = static_cast<DWORD>(GetWindowLongW(child, GWL_STYLE));
+        if (_wcsicmp(kind, L"Button") == 0 && (style & WS_VISIBLE) != 0) {
+            buttons += buttons.empty() ? "" : ", ";
+            buttons += quoted(windowText(child));
+        } else if ((style & SS_TYPEMASK) == SS_ICON && SendMessageW(child, STM_GETICON, 0, 0)) {
+            RECT at{};
+            GetWindowRect(child, &at);
+            icon = rectangle(at.left, at.top, at.right - at.left, at.bottom - at.top);
+        }
+    }
+    const HWND text = GetDlgItem(box, messageTextId);
+    return "{\"title\": " + quoted(windowText(box)) +
+           ", \"text\": " + (text != nullptr ? quoted(windowText(text)) : "null") +
+           ", \"buttons\": [" + buttons + "], \"icon\": " + icon + "}";
+}
+
+std::string messageBoxes()
+{
+    std::string out = "[";
+    // The dialog class of message boxes; FindWindowEx goes through the top-level windows.
+    for (HWND box = nullptr; (box = FindWindowExW(nullptr, box, L"#32770", L"Corvane"));) {
+        if (IsWindowVisible(box)) {
+            out += out.size() > 1 ? ", " : "";
+            out += describeBox(box);
+        }
+    }
+    return out + "]";
+}
+
+std::string run(int argc, wchar_t** argv)
+{
+    const std::wstring command = argc > 1 ? argv[1] : L"";
+    if (command == L"tree" && argc == 3) {
+        return describe(topLevel(argv[2]));
+    }
+    if (command == L"do" && argc == 4) {
+        return doDefaultAction(argv[2], argv[3]);
+    }
+    if (command == L"boxes" && argc == 2) {
+        return messageBoxes();
+    }
+    throw Failure("usage: corvane_inspect tree TITLE | do TITLE NAME | boxes");
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    try {
+        check(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), "CoInitializeEx");
+        std::printf("%s\n", run(argc, argv).c_str());
+    } catch (const Failure& failure) {
+        std::fprintf(stderr, "corvane_inspect: %s\n", failure.what());
+        return 1;
+    }
+    CoUninitialize();
+    return 0;
+}
