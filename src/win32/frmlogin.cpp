@@ -3,11 +3,11 @@
 
 #include "core/exitcode.h"
 #include "core/texts.h"
+#include "passwordbox.h"
 #include "platform/windows/widetext.h"
 #include "platform/windows/windowserror.h"
 #include "windowaccessible.h"
 
-#include <imm.h>
 #include <utility>
 #include <windowsx.h>
 
@@ -160,10 +160,9 @@ std::optional<core::Failure> FrmLogin::create(HINSTANCE instance)
         // 0: as long as the system allows, rather than the default 32,767 characters.
         SendMessageW(box, EM_SETLIMITTEXT, 0, 0);
     }
-    SendMessageW(txtPassword, EM_SETPASSWORDCHAR, static_cast<WPARAM>(layout::passwordCharacter),
-                 0);
-    // No input-method editor for the password: its composition window would show the text.
-    ImmAssociateContextEx(txtPassword, nullptr, 0);
+    if (!makePasswordBox(txtPassword, static_cast<wchar_t>(layout::passwordCharacter))) {
+        return failureOf("Could not make the password box private", GetLastError());
+    }
 
     // The banner is only painted: screen readers learn of it as a link of the client area.
     auto accessible = makeWindowAccessible(
