@@ -78,7 +78,8 @@ std::optional<std::string> startDetached(std::wstring_view file, std::wstring_vi
     PROCESS_INFORMATION process{};
     if (!CreateProcessW(program->c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &startup, &process)) {
-        return platform::windowsErrorText(GetLastError());
+        const DWORD error = GetLastError();
+        return platform::windowsErrorText(error, *program);
     }
     // Nothing waits for the started program: both of its handles go at once.
     const OwnedHandle thread(process.hThread);

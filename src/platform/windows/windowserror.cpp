@@ -18,7 +18,7 @@ struct LocalFreeDeleter
 
 } // namespace
 
-std::string windowsErrorText(unsigned long code)
+std::string windowsErrorText(unsigned long code, std::wstring_view subject)
 {
     wchar_t* buffer = nullptr;
     // With FORMAT_MESSAGE_ALLOCATE_BUFFER the buffer argument receives the allocated buffer.
@@ -34,6 +34,12 @@ std::string windowsErrorText(unsigned long code)
     std::wstring text(buffer, length);
     while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ')) {
         text.pop_back();
+    }
+    // The inserts are left as they are (FORMAT_MESSAGE_IGNORE_INSERTS): a text with more of them
+    // than the caller knows of would otherwise read arguments that were never passed.
+    if (const std::size_t insert = text.find(L"%1");
+        !subject.empty() && insert != std::wstring::npos) {
+        text.replace(insert, 2, subject);
     }
     return text.empty() ? number : narrow(text) + " (" + number + ")";
 }
