@@ -367,14 +367,15 @@ class Desktop(unittest.TestCase):
         """Called before the start of a program whose box a test will read."""
 
     def box_contents(self, box):
-        """The box's paragraphs of text, its buttons' captions, and the screen rectangle of its
-        icon or None: the harness's own reading of it."""
+        """The harness's own reading of a box: its paragraphs of text, its buttons' captions,
+        the screen rectangle of its icon (None without one) and the title of the window that
+        owns it (None without one)."""
         raise NotImplementedError
 
-    def box_owner(self, box):
-        """The title of the window that owns the box, None when none does. On X11 an owned
-        window names its owner in WM_TRANSIENT_FOR; one that belongs to no window may name its
-        program's client leader there instead, so that a window manager keeps it in front."""
+    def x_owner(self, box):
+        """The title of the window that owns a box, as X11 tells it: an owned window names its
+        owner in WM_TRANSIENT_FOR; one that belongs to no window may name its program's client
+        leader there instead, so that a window manager keeps it in front."""
         owner = box.get_wm_transient_for()
         leader = box.get_full_property(self.x.intern_atom("WM_CLIENT_LEADER"), Xatom.WINDOW)
         if owner is None or owner.id == self.root.id or (leader and owner.id == leader.value[0]):
@@ -384,13 +385,12 @@ class Desktop(unittest.TestCase):
     def read_box(self, box):
         """What a box says and shows: title, paragraphs, buttons, the kind of its icon (None
         without one), and the title of the window that owns it (None without one)."""
-        paragraphs, buttons, icon = self.box_contents(box)
-        if icon is not None:
-            x, y, width, height = icon
+        contents = self.box_contents(box)
+        if contents["icon"] is not None:
+            x, y, width, height = contents["icon"]
             data = self.root.get_image(x, y, width, height, X.ZPixmap, 0xFFFFFFFF).data
-            icon = icon_kind(tuple(data[i:i + 3]) for i in range(0, len(data), 4))
-        return {"title": self.title(box), "paragraphs": paragraphs, "buttons": buttons,
-                "icon": icon, "owner": self.box_owner(box)}
+            contents["icon"] = icon_kind(tuple(data[i:i + 3]) for i in range(0, len(data), 4))
+        return dict(contents, title=self.title(box))
 
     # Input, through xdotool as a person's hands
 
@@ -463,6 +463,17 @@ class Desktop(unittest.TestCase):
                 with open(os.path.join(self.records, name)) as f:
                     starts.append(f.read().splitlines())
         return starts
+
+    def everything_stored(self):
+        """Every byte the program could have left in files: those under the test's home."""
+        found = b""
+        for folder, _, files in os.walk(self.home):
+            for name in files:
+                path = os.path.join(folder, name)
+                if os.path.isfile(path) and not os.path.islink(path):
+                    with open(path, "rb") as f:
+                        found += f.read()
+        return found
 
     def inert(self):
         """Marks an action that must do nothing: `after_late_actions` waits until the program
@@ -598,8 +609,7 @@ class QtDesktop(Desktop):
     prepare_to_read_boxes = use_screen_reader_bus
 
     def box_contents(self, box):
-        found = self.read_accessible("box")
-        return found["paragraphs"], found["buttons"], found["icon"]
+        return dict(self.read_accessible("box"), owner=self.x_owner(box))
 
     def assertLogged(self, what):
         """Every failure the program reports is also one line on its stderr."""

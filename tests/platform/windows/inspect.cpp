@@ -7,7 +7,8 @@
 //                                   state, screen location, default action and children
 //   corvane_inspect do TITLE NAME   runs the default action of the one visible object named NAME
 //   corvane_inspect boxes           every visible message box titled "Corvane": its title, text,
-//                                   buttons in order and the screen rectangle of its icon
+//                                   buttons in order, the screen rectangle of its icon and the
+//                                   title of the window that owns it
 // When it cannot do its job it says why on the standard error and exits with 1.
 #include <cstdio>
 #include <oleacc.h>
@@ -240,9 +241,11 @@ std::string describeBox(HWND box)
         }
     }
     const HWND text = GetDlgItem(box, messageTextId);
+    const HWND owner = GetWindow(box, GW_OWNER);
     return "{\"title\": " + quoted(windowText(box)) +
            ", \"text\": " + (text != nullptr ? quoted(windowText(text)) : "null") +
-           ", \"buttons\": [" + buttons + "], \"icon\": " + icon + "}";
+           ", \"buttons\": [" + buttons + "], \"icon\": " + icon +
+           ", \"owner\": " + (owner != nullptr ? quoted(windowText(owner)) : "null") + "}";
 }
 
 std::string messageBoxes()
