@@ -65,9 +65,10 @@ int openFolder(const std::string& path)
     return ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
 }
 
-// The bytes of the file `descriptor` holds, and its status in `st`, when it is a regular file of
-// at most sizeCap bytes and, if `toReplace`, has a name left that a new file can replace.
-std::variant<std::string, Refusal> readOpened(int descriptor, struct stat& st, bool toReplace)
+// Why the file `descriptor` holds cannot be used, if it cannot: it must be a regular file of at
+// most sizeCap bytes and, `toReplace`, have a name left that a new file can take. Its status goes
+// to `st`.
+std::optional<Refusal> check(int descriptor, struct stat& st, bool toReplace)
 {
     if (::fstat(descriptor, &st) != 0) {
         return Refusal{systemReason(errno)};
@@ -82,6 +83,13 @@ std::variant<std::string, Refusal> readOpened(int descriptor, struct stat& st, b
     if (toReplace && st.st_nlink == 0) {
         return Refusal{deleted};
     }
+    return std::nullopt;
+}
+
+// The bytes of the checked file `descriptor` holds, opened anew for reading through the kernel's
+// name for the descriptor: the same file, whatever happened to its path meanwhile.
+std::variant<std::string, Refusal> readChecked(int descriptor)
+{
     FileDescriptor file(
         ::open(descriptorPath(descriptor).c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (file.get() < 0) {
@@ -157,8 +165,7 @@ std::variant<Target, core::Failure> existingTarget(const std::string& path, int 
 {
     struct stat st
     {};
-    auto read = readOpened(descriptor, st, true);
-    if (const auto* refusal = std::get_if<Refusal>(&read)) {
+    if (auto refusal = check(descriptor, st, true)) {
         return cannotWrite(path, refusal->why);
     }
     std::array<char, PATH_MAX> where{};
@@ -168,13 +175,7 @@ std::variant<Target, core::Failure> existingTarget(const std::string& path, int 
         return cannotWrite(path, systemReason(length < 0 ? errno : ENAMETOOLONG));
     }
     auto [folder, name] = split(std::string(where.data(), static_cast<std::size_t>(length)));
-    Target target{path,
-                  FileDescriptor(openFolder(folder)),
-                  std::move(name),
-                  std::get<std::string>(std::move(read)),
-                  st.st_mode & permissionBits,
-                  st.st_uid,
-                  st.st_gid};
+    Target target{path, FileDescriptor(openFolder(folder)), std::move(name)};
     if (target.folder.get() < 0) {
         return cannotWrite(path, systemReason(errno));
     }
@@ -186,14 +187,18 @@ std::variant<Target, core::Failure> existingTarget(const std::string& path, int 
         named.st_dev != st.st_dev || named.st_ino != st.st_ino) {
         return cannotWrite(path, replacedMeanwhile);
     }
-    if (made) {
-        if (::fstat(target.folder.get(), &st) != 0) {
-            return cannotWrite(path, systemReason(errno));
-        }
-        target.mode = privateFileMode;
-        target.owner = st.st_uid;
-        target.group = st.st_gid;
+    auto read = readChecked(descriptor);
+    if (const auto* refusal = std::get_if<Refusal>(&read)) {
+        return cannotWrite(path, refusal->why);
     }
+    target.bytes = std::get<std::string>(std::move(read));
+    // A file the store has just made takes the mode and owner of a new one.
+    if (made && ::fstat(target.folder.get(), &st) != 0) {
+        return cannotWrite(path, systemReason(errno));
+    }
+    target.mode = made ? privateFileMode : st.st_mode & permissionBits;
+    target.owner = st.st_uid;
+    target.group = st.st_gid;
     return target;
 }
 
@@ -295,6 +300,9 @@ std::optional<int> writeAll(int descriptor, std::string_view content)
         if (written < 0) {
             return errno;
         }
+        if (written == 0) {
+            return EIO;
+        }
         content.remove_prefix(static_cast<std::size_t>(written));
     }
     return std::nullopt;
@@ -312,11 +320,15 @@ std::variant<std::string, core::Failure> readFile(const std::string& path)
     }
     struct stat st
     {};
-    auto read = readOpened(file.get(), st, false);
-    if (const auto* refusal = std::get_if<Refusal>(&read)) {
-        return core::Failure{"Could not read " + path, refusal->why};
+    auto read = check(file.get(), st, false);
+    if (!read) {
+        auto bytes = readChecked(file.get());
+        if (auto* text = std::get_if<std::string>(&bytes)) {
+            return std::move(*text);
+        }
+        read = std::get<Refusal>(std::move(bytes));
     }
-    return std::get<std::string>(std::move(read));
+    return core::Failure{"Could not read " + path, read->why};
 }
 
 std::variant<Target, core::Failure> findTarget(const std::string& path)

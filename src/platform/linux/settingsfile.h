@@ -39,7 +39,7 @@ struct Target
     FileDescriptor folder;
     std::string name;
     // The old file's bytes (none for a new file).
-    std::string bytes;
+    std::string bytes{};
     // The new file's permission bits and owner: the old file's, set-user-ID and set-group-ID
     // included; for a new file 0600 and the folder's owner. The owner is set only by root.
     mode_t mode = 0;
