@@ -25,13 +25,14 @@ trap 'rm -rf "$reports" "$suppressions"' EXIT
 
 configure_sanitizer_build "$build"
 # What runs here, and nothing else: the artwork's test checks committed files and the generator.
-cmake --build "$build" --target corvane settingswriter tst_sysfsrasapi tst_inifile \
+cmake --build "$build" --target corvane settingswriter tst_sysfsrasapi \
     tst_settingsdurability tst_dib fuzz_netentry
 
 # Every report goes to a file of its own in $reports, whichever process writes it: the tests'
 # children (the program, the settings writers) report there too.
-# allocator_may_return_null: the format's tests hand QSettings values that ask its deserialiser
-# for gigabytes, which glibc refuses and Qt survives; AddressSanitizer would end the process.
+# allocator_may_return_null: a damaged settings file can hand QSettings values that ask its
+# deserialiser for gigabytes, which glibc refuses and Qt survives; AddressSanitizer would end the
+# process.
 # disable_coredump=0: the program is tested for handing on the core limit it was started with,
 # which AddressSanitizer would otherwise lower before the program starts.
 export ASAN_OPTIONS="detect_leaks=1:halt_on_error=1:allocator_may_return_null=1:disable_coredump=0:log_path=$reports/asan"

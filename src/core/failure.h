@@ -11,6 +11,9 @@ struct Failure
 {
     std::string what;
     std::string why;
+    // The step itself took effect and only its last check failed (a name stored whose flush to
+    // the disk could not be confirmed): the report must not say that nothing happened.
+    bool tookEffect = false;
 
     std::string text() const { return what + ": " + why; }
 };

@@ -35,8 +35,9 @@ void LoginProcedures::cmdLogin_Click()
     const auto failure = services_.store.SaveSetting(
         texts::lastUserApplication, texts::lastUserSection, texts::lastUserKey, view_.userName());
     if (failure) {
-        services_.messages.failure(texts::reportOf(texts::userNameNotSaved, failure->text()),
-                                   *failure);
+        const std::string& firstLine =
+            failure->tookEffect ? texts::userNameNotConfirmed : texts::userNameNotSaved;
+        services_.messages.failure(texts::reportOf(firstLine, failure->text()), *failure);
     }
 }
 

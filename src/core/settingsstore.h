@@ -21,7 +21,8 @@ public:
                                    const std::string& defaultValue) const = 0;
 
     // Stores `value`, replacing an existing entry. Returns the failure when the store could not
-    // keep it; the stored entry is then as it was.
+    // keep it; the stored entry is then as it was, unless the failure says it took effect (the
+    // entry is stored, but the store could not confirm that it is safe).
     virtual std::optional<Failure> SaveSetting(const std::string& application,
                                                const std::string& section, const std::string& key,
                                                const std::string& value) = 0;

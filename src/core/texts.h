@@ -41,6 +41,8 @@ inline const std::string bannerDescription = "Opens " + siteUrl + " in the web b
 
 // The first lines of the boxes that report a failure; the failure's own text follows.
 inline const std::string userNameNotSaved = "The user name was not saved.";
+inline const std::string userNameNotConfirmed =
+    "The user name was stored, but " + applicationTitle + " could not confirm it reached the disk.";
 inline const std::string siteNotOpened = "The web site could not be opened.";
 inline const std::string startupFailed = applicationTitle + " failed to start and will close.";
 

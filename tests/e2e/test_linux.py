@@ -7,6 +7,7 @@ import pwd
 import resource
 import shlex
 import shutil
+import signal
 import stat
 import subprocess
 import sys
@@ -53,6 +54,23 @@ class StartTest(QtDesktop):
                 flags = int(info.read().split("flags:")[1].split()[0], 8)
             self.assertEqual(flags & os.O_ACCMODE, os.O_RDWR)
         self.assertEqual(self.title(window), "Corvane (Offline)")
+        self.exit_program()
+
+    def test_a_standard_error_nobody_reads_ends_nothing(self):
+        # Qt warns on standard error when XDG_RUNTIME_DIR is unset, and a failed Login is
+        # reported there too; nobody reads that pipe. The browser gets SIGPIPE's default back.
+        del self.env["XDG_RUNTIME_DIR"]
+        os.makedirs(self.settings_file)
+        put(os.path.join(self.home, "bin", "xdg-open"), b'#!/bin/sh\ngrep SigIgn /proc/$$/status'
+            b' > "$RECORDS/.0" && mv "$RECORDS/.0" "$RECORDS/start-0"\n', 0o755)
+        self.start([sys.executable, "-c", "import os, signal, sys; r, w = os.pipe(); os.close(r); "
+                    "os.dup2(w, 2); signal.signal(signal.SIGPIPE, signal.SIG_DFL); "
+                    "os.execvp(sys.argv[1], sys.argv[1:])"])
+        self.click(LOGIN)
+        self.dismiss(wait_for(self.message_boxes, "the failure box")[0])
+        self.click(BANNER)
+        ignored = wait_for(self.opener_starts, "the browser's start")[0][0].split()[1]
+        self.assertEqual(int(ignored, 16) & (1 << (signal.SIGPIPE - 1)), 0)
         self.exit_program()
 
     def test_two_copies_share_only_the_stored_name(self):
@@ -132,14 +150,37 @@ SHAPES = [
     ("a chain ending at a FIFO", "Username", "it is not a regular file", None),
     # The store takes no lock: whatever stands where one would be does not hold Login up.
     ("a folder at the lock's path", "ann", None, "Corvane/Corvane.conf"),
+    # The kernel resolves the path: what it refuses to open is refused, with its reason.
+    ("25 folder and 26 file links", "Username", "Too many levels of symbolic links", None),
+    ("a link with a trailing slash to a file", "Username", "Not a directory", None),
+    ("a link to a deleted file open on standard input", "ann", "it has been deleted", None),
+    # A Login by an ordinary user keeps the set-user-ID and set-group-ID bits (modes below).
+    ("set-user-ID and set-group-ID", "ann", None, "Corvane/Corvane.conf"),
+    ("set-group-ID, group-writable", "ann", None, "Corvane/Corvane.conf"),
+    # Above the 16 MiB cap nothing is read; the file is left as it is.
+    ("two gibibytes, sparse", "Username", "it is larger than 16 MiB", None),
+    # The folder is opened for its flush before anything changes; a flush that fails after the
+    # rename is reported, and the new name is there.
+    ("in a folder that is writable, not readable", "ann", "Permission denied", None),
+    ("in a folder whose flush fails", "ann", "Input/output error", "Corvane/Corvane.conf"),
 ]
+# The modes of the file Login leaves and of its folder: a file made here is its owner's alone, as
+# are the folders made for it; a file that was there keeps its mode.
+MODES = {"no file": (0o600, 0o700), "readable by all": (0o644, 0o755),
+         "set-user-ID and set-group-ID": (0o6600,), "set-group-ID, group-writable": (0o2670,)}
 
 
+# Whether the file at `path` exists and holds `name` as the last user.
+def holds(path, name):
+    return os.path.exists(path) and b"LastUser=%s\n" % name.encode() in open(path, "rb").read()
+
+
+# Makes the shape; returns a command for the program to run under, () for none.
 def make_shape(shape, home, file):
     folder = os.path.dirname(file)
     real = os.path.join(home, "real")
     if shape == "no file":
-        return
+        return ()
     os.makedirs(folder)
     if shape.startswith("a relative link") or shape.startswith("a chain"):
         # config/Corvane -> real/linked, and in it Corvane.conf -> ../stored.conf.
@@ -147,6 +188,28 @@ def make_shape(shape, home, file):
         os.makedirs(os.path.join(real, "linked"))
         os.symlink("real/linked", folder)
         os.symlink("../stored.conf", file)
+    if shape.startswith("25 folder"):
+        # config/Corvane -> real/24 -> ... -> real/0, and in it Corvane.conf -> c25 -> ... -> c0:
+        # 51 links in all, where the kernel follows 40 at most in one lookup.
+        os.rmdir(folder)
+        os.makedirs(os.path.join(real, "0"))
+        for n in range(1, 26):
+            os.symlink(str(n - 1), os.path.join(real, str(n)))
+            os.symlink("c%d" % (n - 1), os.path.join(real, "0", "c%d" % n))
+        os.symlink(os.path.join(real, "24"), folder)
+        os.symlink("c25", file)
+        put(os.path.join(real, "0", "c0"), ENTRY)
+    if shape.endswith("flush fails"):
+        # No disk here fails a folder's flush on demand: strace makes the kernel's answer EIO.
+        # LeakSanitizer cannot work under ptrace.
+        put(file, ENTRY)
+        return ["sh", "-c", 'ASAN_OPTIONS="$ASAN_OPTIONS:detect_leaks=0" exec strace -D -f -qq -o '
+                '/dev/null -P "$0" -e trace=fsync -e inject=fsync:error=EIO "$@"', folder]
+    if shape.startswith("a link to a deleted file"):
+        # The file is made, opened as standard input and deleted only after the snapshot.
+        os.symlink("/proc/self/fd/0", file)
+        return ["sh", "-c", 'f=$0 && printf %s "$1" > "$f" && shift && exec <"$f" && rm -- "$f" '
+                '&& exec "$@"', os.path.join(folder, "gone.conf"), ENTRY.decode()]
     {"readable by all": lambda: (put(file, ENTRY, 0o644), os.chmod(folder, 0o755)),
      "garbage around the entry": lambda: put(file, b"]]] [[ ==\n;\n\\\n@@@\n=x\n" + ENTRY +
                                              b"\\\n[[["),
@@ -162,7 +225,15 @@ def make_shape(shape, home, file):
      "a relative link in a linked folder": lambda: put(os.path.join(real, "stored.conf"), ENTRY),
      "a chain ending at a FIFO": lambda: os.mkfifo(os.path.join(real, "stored.conf")),
      "a folder at the lock's path": lambda: (put(file, ENTRY), os.mkdir(file + ".lock")),
-     }[shape]()
+     "a link with a trailing slash to a file": lambda: (put(file + ".real", ENTRY),
+                                                        os.symlink("Corvane.conf.real/", file)),
+     "set-user-ID and set-group-ID": lambda: put(file, ENTRY, 0o6600),
+     "set-group-ID, group-writable": lambda: put(file, ENTRY, 0o2670),
+     "two gibibytes, sparse": lambda: (put(file, ENTRY), os.truncate(file, 2 << 30)),
+     "in a folder that is writable, not readable": lambda: (put(file, ENTRY),
+                                                            os.chmod(folder, 0o300)),
+     }.get(shape, lambda: None)()
+    return ()
 
 
 def snapshot(folder):
@@ -178,19 +249,20 @@ def snapshot(folder):
 
 
 class SettingsFileTest(QtDesktop):
-    # Without root's power over file modes, as a user runs it, and with a umask that would leave
-    # the owner without write access to what the program makes.
-    AS_A_USER = ["setpriv", "--inh-caps=-dac_override,-dac_read_search",
-                 "--bounding-set=-dac_override,-dac_read_search", "sh", "-c",
+    # Without root's power over file modes, nor its keeping of set-user-ID and set-group-ID bits
+    # through a write, as a user runs it, and with a umask that would leave the owner without
+    # write access to what the program makes.
+    AS_A_USER = ["setpriv", "--inh-caps=-dac_override,-dac_read_search,-fsetid",
+                 "--bounding-set=-dac_override,-dac_read_search,-fsetid", "sh", "-c",
                  'umask 277 && exec "$0"']
 
     def test_every_shape_of_the_file(self):
         for shape, shown, refusal, written in SHAPES:
             with self.subTest(shape):
                 shutil.rmtree(self.config_home, ignore_errors=True)
-                make_shape(shape, self.config_home, self.settings_file)
+                wrapper = make_shape(shape, self.config_home, self.settings_file)
                 before = snapshot(self.config_home)
-                self.start(self.AS_A_USER)
+                self.start(list(wrapper) + self.AS_A_USER)
                 self.assertEqual(self.box_text(USERNAME_BOX), shown)
                 # Reading changed nothing.
                 self.assertEqual(snapshot(self.config_home), before)
@@ -198,82 +270,82 @@ class SettingsFileTest(QtDesktop):
                 self.click(LOGIN)
                 if refusal:
                     box = wait_for(self.message_boxes, "the failure box")[0]
-                    self.assertLogged("Could not write %s: %s\n" % (self.settings_file, refusal))
-                    self.assertEqual(snapshot(self.config_home), before)
+                    what = ("Wrote %s, but could not confirm that its folder reached the disk"
+                            if written else "Could not write %s") % self.settings_file
+                    self.assertLogged("%s: %s\n" % (what, refusal))
                     self.dismiss(box)
+                if not written:
+                    self.assertEqual(snapshot(self.config_home), before)
                 else:
                     path = os.path.join(self.config_home, written)
-                    wait_for(lambda: os.path.exists(path) and
-                             b"LastUser=new name\n" in open(path, "rb").read(), "the new name")
+                    wait_for(lambda: holds(path, "new name"), "the new name")
                     # Nothing left beside it, nothing written where the link was read wrongly.
                     self.assertEqual([n for n in os.listdir(os.path.dirname(path)) if ".conf." in n],
                                      ["Corvane.conf.lock"] if "lock" in shape else [])
                     self.assertFalse(os.path.exists(os.path.join(self.config_home, "stored.conf")))
-                    # A file made here is its owner's alone, as are the folders made for it; a
-                    # file that was there keeps its mode.
-                    modes = {"no file": (0o600, 0o700), "readable by all": (0o644, 0o755)}
-                    if shape in modes:
-                        self.assertEqual((stat.S_IMODE(os.stat(path).st_mode),
-                                          stat.S_IMODE(os.stat(os.path.dirname(path)).st_mode)),
-                                         modes[shape])
+                    want = [oct(mode) for mode in MODES.get(shape, ())]
+                    self.assertEqual([oct(stat.S_IMODE(os.stat(p).st_mode))
+                                      for p in (path, os.path.dirname(path))][:len(want)], want)
                 self.assertIsNone(self.process.poll())
                 self.exit_program()
 
     def test_where_the_file_is(self):
+        require(self, "root")
         nobody_home = pwd.getpwuid(NOBODY).pw_dir
+        # Root with the HOME of another user, nobody, as `sudo -E` or `su -m` start it: the file
+        # and the folders made for it stay theirs, and so does their file at a second Login.
+        os.chown(self.home, NOBODY, NOBODY)
         # (XDG_CONFIG_HOME, HOME, the file Login writes or refuses, as bytes)
         home = os.fsencode(self.home)
-        for xdg, home_variable, expected in [
+        for n, (xdg, home_variable, expected) in enumerate([
+                (b"config", home, home + b"/.config/Corvane/Corvane.conf"),
                 (b"config", home, home + b"/.config/Corvane/Corvane.conf"),
                 (home + b"/caf\xe9", home, home + b"/caf\xe9/Corvane/Corvane.conf"),
-                (None, None, os.fsencode(nobody_home) + b"/.config/Corvane/Corvane.conf")]:
-            with self.subTest(XDG_CONFIG_HOME=xdg, HOME=home_variable):
+                (None, None, os.fsencode(nobody_home) + b"/.config/Corvane/Corvane.conf")]):
+            with self.subTest(n=n, XDG_CONFIG_HOME=xdg, HOME=home_variable):
                 for name, value in (("XDG_CONFIG_HOME", xdg), ("HOME", home_variable)):
                     self.env.pop(name, None)
                     if value is not None:
                         self.env[name] = os.fsdecode(value)
                 # Without HOME, as the user the password database knows as nobody.
-                if home_variable is None:
-                    require(self, "root")
                 self.start(run_as_nobody(self.reachable_binary()) if home_variable is None else ())
-                self.replace_text(USERNAME_BOX, "ann")
+                self.replace_text(USERNAME_BOX, "ann %d" % n)
                 self.click(LOGIN)
                 if home_variable is None:
                     # Nobody's home does not exist: the failure names the folder it looked in.
                     self.dismiss(wait_for(self.message_boxes, "the failure box")[0])
                     self.assertLogged("Could not create the folder %s: " % nobody_home)
                 else:
-                    wait_for(lambda: os.path.exists(expected), os.fsdecode(expected))
+                    wait_for(lambda: holds(expected, "ann %d" % n), os.fsdecode(expected))
+                    made = [os.path.dirname(os.path.dirname(expected)), os.path.dirname(expected)]
+                    self.assertEqual([(st.st_uid, st.st_gid, stat.S_IMODE(st.st_mode))
+                                      for st in map(os.stat, made + [expected])],
+                                     [(NOBODY, NOBODY, 0o700)] * 2 + [(NOBODY, NOBODY, 0o600)])
                 self.exit_program()
 
 
 class SmallDiskTest(QtDesktop):
-    def in_program(self, path):
-        """A path as the program, in its own mount namespace, sees it."""
-        return "/proc/%d/root%s" % (self.process.pid, path)
-
     def test_a_disk_too_small_for_the_name_leaves_the_file_whole(self):
         folder = os.path.dirname(self.settings_file)
         os.makedirs(folder)
-        old = b"[General]\nLastUser=old\nOther=keep\n"
         # (file system size, what is on it): the first Login's file, and one replacing another.
-        for size, before in [("8k", None), ("16k", old)]:
+        for size, before in [("8k", b""), ("16k", b"[General]\nLastUser=old\nOther=keep\n")]:
             with self.subTest(size=size):
                 self.mounts = ["mount -t tmpfs -o size=%s none %s" % (size, shlex.quote(folder))]
-                if before is not None:
-                    self.mounts.append("printf '%s' " + shlex.quote(before.decode()) + " > " +
-                                       shlex.quote(self.settings_file))
+                if before:
+                    self.mounts.append("printf %%s %s > %s" % (shlex.quote(before.decode()),
+                                                               shlex.quote(self.settings_file)))
                 self.start()
                 self.replace_text(USERNAME_BOX, "n" * 20000)
                 self.click(LOGIN)
                 box = wait_for(self.message_boxes, "the failure box")[0]
                 self.assertLogged("Could not write %s: No space left on device" %
                                   self.settings_file)
-                listing = sorted(os.listdir(self.in_program(folder)))
-                self.assertEqual(listing, [] if before is None else ["Corvane.conf"])
-                if before is not None:
-                    with open(self.in_program(self.settings_file), "rb") as f:
-                        self.assertEqual(f.read(), before)
+                # The folder as the program, in its own mount namespace, sees it.
+                inside = "/proc/%d/root%s" % (self.process.pid, folder)
+                self.assertEqual({name: open(os.path.join(inside, name), "rb").read()
+                                  for name in os.listdir(inside)},
+                                 {"Corvane.conf": before} if before else {})
                 self.dismiss(box)
                 self.exit_program()
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <unistd.h>
+#include <utility>
 
 namespace platform {
 
@@ -12,6 +13,17 @@ public:
     explicit FileDescriptor(int descriptor) noexcept : descriptor_(descriptor) {}
     FileDescriptor(const FileDescriptor&) = delete;
     FileDescriptor& operator=(const FileDescriptor&) = delete;
+    FileDescriptor(FileDescriptor&& other) noexcept
+        : descriptor_(std::exchange(other.descriptor_, -1))
+    {}
+    FileDescriptor& operator=(FileDescriptor&& other) noexcept
+    {
+        if (this != &other) {
+            close();
+            descriptor_ = std::exchange(other.descriptor_, -1);
+        }
+        return *this;
+    }
     ~FileDescriptor() { close(); }
 
     int get() const noexcept { return descriptor_; }

@@ -4,6 +4,7 @@
 #include "systemerror.h"
 
 #include <cerrno>
+#include <csignal>
 #include <fcntl.h>
 #include <optional>
 #include <string>
@@ -38,6 +39,11 @@ std::optional<core::Failure> openClosedStandardDescriptors()
 
 std::variant<rlimit, core::Failure> safeguardProcess()
 {
+    // A write to a pipe whose reader is gone (`corvane 2>&1 | true`) fails with EPIPE instead of
+    // ending the program.
+    if (std::signal(SIGPIPE, SIG_IGN) == SIG_ERR) {
+        return core::Failure{"Could not ignore SIGPIPE", systemReason(errno)};
+    }
     if (auto failure = openClosedStandardDescriptors()) {
         return *failure;
     }

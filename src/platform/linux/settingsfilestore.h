@@ -9,12 +9,13 @@
 namespace platform {
 
 // The settings store in one INI file per application, <config home>/<organization>/
-// <application>.conf, in the format QSettings reads and writes: the section "General" is the
-// file's top level, written [General]. Reading never changes the file and never waits on
-// something that is not a regular file. A write replaces the whole file only once the new one is
-// complete on the disk, keeps the other entries and the file's mode, and creates a missing file
-// and its folders readable by their owner only. A file that cannot be read, or that is not a
-// regular file, is never replaced.
+// <application>.conf, read and edited by QSettings (IniFormat) itself on a private copy: the
+// section "General" is the file's top level, written [General]. Reading never changes the file
+// and never waits on something that is not a regular file. A write replaces the whole file only
+// once the new one is complete on the disk, keeps the other entries as QSettings keeps them and
+// the file's mode and owner, and creates a missing file and its folders readable by their owner
+// only. A file that cannot be read, that is not a regular file or that is larger than
+// settingsfile::sizeCap is never replaced.
 class SettingsFileStore final : public core::SettingsStore
 {
 public:

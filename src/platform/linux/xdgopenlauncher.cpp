@@ -81,6 +81,12 @@ std::vector<char*> environmentWithoutFocusTokens()
     sigset_t none;
     ::sigemptyset(&none);
     ::sigprocmask(SIG_SETMASK, &none, nullptr);
+    // The program ignores SIGPIPE, and an ignored signal stays ignored across exec; a shell
+    // cannot even trap it again. The browser gets the default back.
+    struct sigaction byDefault
+    {};
+    byDefault.sa_handler = SIG_DFL;
+    ::sigaction(SIGPIPE, &byDefault, nullptr);
     ::setrlimit(RLIMIT_CORE, &coreLimit);
     const int input = ::open("/dev/null", O_RDONLY);
     if (input >= 0 && input != STDIN_FILENO) {

@@ -50,13 +50,6 @@ int write(platform::SettingsFileStore& store)
     return 0;
 }
 
-int read(const platform::SettingsFileStore& store, const char* defaultValue)
-{
-    const std::string name = store.GetSetting(application, section, key, defaultValue);
-    std::fwrite(name.data(), 1, name.size(), stdout);
-    return 0;
-}
-
 } // namespace
 
 int main(int argc, char* argv[])
@@ -66,7 +59,9 @@ int main(int argc, char* argv[])
         return write(store);
     }
     if (argc == 3 && std::strcmp(argv[1], "read") == 0) {
-        return read(store, argv[2]);
+        const std::string name = store.GetSetting(application, section, key, argv[2]);
+        std::fwrite(name.data(), 1, name.size(), stdout);
+        return 0;
     }
     std::fputs("usage: settingswriter write < names | settingswriter read DEFAULT\n", stderr);
     return 2;
