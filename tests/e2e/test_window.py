@@ -288,6 +288,24 @@ class QtWindowTest(WindowChecks, QtDesktop):
             self.assertIn("DESKTOP_STARTUP_ID=unset", start)
             self.assertIn("XDG_ACTIVATION_TOKEN=unset", start)
 
+    def test_box_when_the_stored_name_is_not_confirmed(self):
+        # No disk here fails a folder's flush on demand: strace makes the kernel's answer EIO.
+        # LeakSanitizer cannot work under ptrace.
+        folder = os.path.dirname(self.settings_file)
+        os.makedirs(folder)
+        flush_fails = ["sh", "-c", 'ASAN_OPTIONS="$ASAN_OPTIONS:detect_leaks=0" exec strace -D -f '
+                       '-qq -o /dev/null -P "$0" -e trace=fsync -e inject=fsync:error=EIO "$@"',
+                       folder]
+        failure = ("Wrote %s, but could not confirm that its folder reached the disk: "
+                   "Input/output error" % self.settings_file)
+        self.check_box(["The user name was stored, but Corvane could not confirm it reached the "
+                        "disk.", failure], "warning", True, failure,
+                       lambda: (self.start(flush_fails), self.replace_text(USERNAME_BOX, "new"),
+                                self.click(LOGIN)))
+        self.assertWindowKept("new")
+        self.assertEqual(self.stored_name(), "new")
+        self.exit_program()
+
     def test_box_when_no_opener_is_on_the_path(self):
         failure = "Could not open http://www.corvane.example: xdg-open was not found on PATH"
         self.check_box(["The web site could not be opened.", failure], "warning", True, failure,
