@@ -41,7 +41,7 @@ export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:log_path=$reports/ubsan
 
 status=0
 ctest --test-dir "$build" --output-on-failure --timeout 900 -j2 \
-    -L 'unit|e2e' -E '^e2e_test_(hidpi|wayland|accessibility)$' || status=$?
+    -L 'unit|e2e' -E '^e2e_test_(wayland|accessibility)$' || status=$?
 
 # The durability tests kill settings writers with SIGKILL at random moments, and a kill can land
 # while LeakSanitizer is checking the writer at its exit. Its checker then writes only "Unable to

@@ -1,14 +1,13 @@
 # SPDX-License-Identifier: MIT
-"""Reads a program's accessibility tree from the AT-SPI bus as a screen reader does.
-
-Run in a process of its own, with a timeout, on the session bus in DBUS_SESSION_BUS_ADDRESS:
-
-  atspi_reader.py tree PID     prints the tree of the application with that process id, as JSON
-  atspi_reader.py box PID      prints the message box the application shows: its paragraphs of
-                               text, its buttons' names and its icon's extents (or null), as JSON
-  atspi_reader.py listen PID   prints "ready", then one JSON line for each event that the
-                               application sends, until its standard input is closed
-"""
+# Reads a program's accessibility tree from the AT-SPI bus as a screen reader does.
+#
+# Run in a process of its own, with a timeout, on the session bus in DBUS_SESSION_BUS_ADDRESS:
+#
+#   atspi_reader.py tree PID     prints the tree of the application with that process id, as JSON
+#   atspi_reader.py box PID      prints the message box the application shows: its paragraphs of
+#                                text, its buttons' names and its icon's extents (or null), as JSON
+#   atspi_reader.py listen PID   prints "ready", then one JSON line for each event that the
+#                                application sends, until its standard input is closed
 
 import json
 import sys

@@ -1,16 +1,15 @@
 # SPDX-License-Identifier: MIT
-"""Drives a Corvane program on a private X server, as a person at the desktop would.
-
-Every test gets its own Xvfb, home and stand-in `xdg-open` first on PATH that records how it was
-started. `Desktop` holds what is the same for every program; `QtDesktop` starts the Linux
-program, always in a private mount namespace where a staged interface list stands in for
-/sys/class/net, so that no start depends on the host's links; the Windows program's harness
-(test_win32.py) derives its own. Only processes started here are stopped, by their PIDs.
-
-A test that needs what some machines lack calls `require()`. Where the machine lacks it, the test
-fails, unless CORVANE_ALLOW_SKIPS (a comma-separated list) names the capability: then the test is
-skipped, and the skip is written to CORVANE_SKIP_LOG for test.sh's summary.
-"""
+# Drives a Corvane program on a private X server, as a person at the desktop would.
+#
+# Every test gets its own Xvfb, home and stand-in `xdg-open` first on PATH that records how it was
+# started. `Desktop` holds what is the same for every program; `QtDesktop` starts the Linux program,
+# always in a private mount namespace where a staged interface list stands in for /sys/class/net, so
+# that no start depends on the host's links; the Windows program's harness (test_win32.py) derives
+# its own. Only processes started here are stopped, by their PIDs.
+#
+# A test that needs what some machines lack calls `require()`. Where the machine lacks it, the test
+# fails, unless CORVANE_ALLOW_SKIPS (a comma-separated list) names the capability: then the test is
+# skipped, and the skip is written to CORVANE_SKIP_LOG for test.sh's summary.
 
 import colorsys
 import functools
@@ -77,8 +76,8 @@ OFFLINE_LINKS = [("eth0", 1, 2, "0x1003")]
 
 @functools.lru_cache(maxsize=None)
 def private_mounts():
-    """The command that runs its arguments in a private mount namespace: root's own, or an
-    ordinary user's inside a user namespace of its own; None where the kernel refuses both."""
+    # The command that runs its arguments in a private mount namespace: root's own, or an ordinary
+    # user's inside a user namespace of its own; None where the kernel refuses both.
     # Found on the test's own PATH: a test may hand the program another.
     command = [shutil.which("unshare") or "unshare", "--mount", "--propagation", "private"]
     if os.geteuid() != 0:
@@ -95,8 +94,8 @@ CAPABILITIES = {
 
 
 def require(test, capability):
-    """Fails `test` where the machine lacks `capability`, or skips it where CORVANE_ALLOW_SKIPS
-    allows that, writing the skip to CORVANE_SKIP_LOG."""
+    # Fails `test` where the machine lacks `capability`, or skips it where CORVANE_ALLOW_SKIPS
+    # allows that, writing the skip to CORVANE_SKIP_LOG.
     present, what = CAPABILITIES[capability]
     if present():
         return
@@ -125,8 +124,8 @@ def wait_for(predicate, what, timeout=TIMEOUT):
 
 
 def eventually(check, timeout=TIMEOUT / 4):
-    """Runs `check`, an assertion, until it holds: what a program shows can lag behind what it
-    was sent when the machine is busy."""
+    # Runs `check`, an assertion, until it holds: what a program shows can lag behind what it was
+    # sent when the machine is busy.
     deadline = time.monotonic() + timeout
     while True:
         try:
@@ -140,7 +139,7 @@ def eventually(check, timeout=TIMEOUT / 4):
 # The artwork and the pixels
 
 def read_bmp(path):
-    """A 24-bit bottom-up BMP as rows of (b, g, r) tuples, top row first."""
+    # A 24-bit bottom-up BMP as rows of (b, g, r) tuples, top row first.
     with open(path, "rb") as f:
         data = f.read()
     offset = int.from_bytes(data[10:14], "little")
@@ -157,7 +156,7 @@ def read_bmp(path):
 
 @functools.lru_cache(maxsize=None)
 def artwork(assets):
-    """What the window's two pictures show together, pixel by pixel at 96 DPI, as (b, g, r)."""
+    # What the window's two pictures show together, pixel by pixel at 96 DPI, as (b, g, r).
     background = read_bmp(os.path.join(assets, "background.bmp"))
     banner = read_bmp(os.path.join(assets, "banner.bmp"))
     return [[banner[y][x] if BANNER_RECT[2] > x and BANNER_RECT[3] > y else background[y][x]
@@ -165,8 +164,8 @@ def artwork(assets):
 
 
 def painted_box(pixel, rect, scale, margin=3):
-    """The bounding box, in screen pixels, of what differs from the artwork around a control;
-    `margin` is less than the gap between two controls."""
+    # The bounding box, in screen pixels, of what differs from the artwork around a control;
+    # `margin` is less than the gap between two controls.
     picture = artwork(ASSETS_DIR)
     x0, y0 = max(0, (rect[0] - margin) * scale), max(0, (rect[1] - margin) * scale)
     x1 = min(CLIENT[0], rect[0] + rect[2] + margin) * scale
@@ -178,8 +177,8 @@ def painted_box(pixel, rect, scale, margin=3):
 
 
 def icon_kind(pixels):
-    """What a box's icon is, told by its colours as a person tells it: "warning" (a yellow or
-    orange sign), "error" (a red one), or "other"; `pixels` are (b, g, r)."""
+    # What a box's icon is, told by its colours as a person tells it: "warning" (a yellow or orange
+    # sign), "error" (a red one), or "other"; `pixels` are (b, g, r).
     counts = {"warning": 0, "error": 0}
     for b, g, r in pixels:
         hue, lightness, saturation = colorsys.rgb_to_hls(r / 255, g / 255, b / 255)
@@ -220,7 +219,7 @@ class Xvfb:
 
 
 class Desktop(unittest.TestCase):
-    """A private X server and home for each test, and a person's hands and eyes on them."""
+    # A private X server and home for each test, and a person's hands and eyes on them.
 
     # Keys that select all of a text box's text.
     SELECT_ALL = ("ctrl+a",)
@@ -268,12 +267,12 @@ class Desktop(unittest.TestCase):
         raise NotImplementedError
 
     def command_line(self, command):
-        """The command line that starts `command`; a harness may wrap it."""
+        # The command line that starts `command`; a harness may wrap it.
         return command
 
     def start(self, wrapper=(), wait=True, command=None):
-        """Starts the program (through `wrapper`, a command that execs its arguments) and,
-        with `wait`, waits for its login window to be mapped."""
+        # Starts the program (through `wrapper`, a command that execs its arguments) and, with
+        # `wait`, waits for its login window to be mapped.
         self.stderr_path = os.path.join(self.home, "stderr-%d" % time.monotonic_ns())
         with open(self.stderr_path, "wb") as stderr:
             self.process = subprocess.Popen(
@@ -309,7 +308,7 @@ class Desktop(unittest.TestCase):
     # Windows on the X server
 
     def windows_of_program(self):
-        """The program's viewable top-level windows (found by _NET_WM_PID, never by name)."""
+        # The program's viewable top-level windows (found by _NET_WM_PID, never by name).
         found = []
         pid_atom = self.x.intern_atom("_NET_WM_PID")
         for child in self.root.query_tree().children:
@@ -339,7 +338,7 @@ class Desktop(unittest.TestCase):
         return None
 
     def message_boxes(self):
-        """The program's windows besides the login window, each titled "Corvane"."""
+        # The program's windows besides the login window, each titled "Corvane".
         login = self.window.id if self.window else None
         return [w for w in self.windows_of_program()
                 if w.id != login and self.title(w) == "Corvane"]
@@ -357,25 +356,26 @@ class Desktop(unittest.TestCase):
         self.x.flush()
 
     def client_origin(self):
-        """Where the window's client area is on the screen."""
+        # Where the window's client area is on the screen.
         translated = self.root.translate_coords(self.window, 0, 0)
         return (translated.x, translated.y)
 
     # Message boxes, read as a person or a screen reader reads them
 
     def prepare_to_read_boxes(self):
-        """Called before the start of a program whose box a test will read."""
+        # Called before the start of a program whose box a test will read.
+        pass
 
     def box_contents(self, box):
-        """The harness's own reading of a box: its paragraphs of text, its buttons' captions,
-        the screen rectangle of its icon (None without one) and the title of the window that
-        owns it (None without one)."""
+        # The harness's own reading of a box: its paragraphs of text, its buttons' captions, the
+        # screen rectangle of its icon (None without one) and the title of the window that owns it
+        # (None without one).
         raise NotImplementedError
 
     def x_owner(self, box):
-        """The title of the window that owns a box, as X11 tells it: an owned window names its
-        owner in WM_TRANSIENT_FOR; one that belongs to no window may name its program's client
-        leader there instead, so that a window manager keeps it in front."""
+        # The title of the window that owns a box, as X11 tells it: an owned window names its owner
+        # in WM_TRANSIENT_FOR; one that belongs to no window may name its program's client leader
+        # there instead, so that a window manager keeps it in front.
         owner = box.get_wm_transient_for()
         leader = box.get_full_property(self.x.intern_atom("WM_CLIENT_LEADER"), Xatom.WINDOW)
         if owner is None or owner.id == self.root.id or (leader and owner.id == leader.value[0]):
@@ -383,8 +383,8 @@ class Desktop(unittest.TestCase):
         return self.title(owner)
 
     def read_box(self, box):
-        """What a box says and shows: title, paragraphs, buttons, the kind of its icon (None
-        without one), and the title of the window that owns it (None without one)."""
+        # What a box says and shows: title, paragraphs, buttons, the kind of its icon (None without
+        # one), and the title of the window that owns it (None without one).
         contents = self.box_contents(box)
         if contents["icon"] is not None:
             x, y, width, height = contents["icon"]
@@ -395,7 +395,7 @@ class Desktop(unittest.TestCase):
     # Input, through xdotool as a person's hands
 
     def tool(self, *args, **kwargs):
-        """Runs an X tool of the test's (found on the test's own PATH) on the test's display."""
+        # Runs an X tool of the test's (found on the test's own PATH) on the test's display.
         env = dict(os.environ, DISPLAY=self.xvfb.name)
         return subprocess.run([str(a) for a in args], env=env, timeout=TIMEOUT, **kwargs)
 
@@ -433,8 +433,8 @@ class Desktop(unittest.TestCase):
                          check=True).stdout.decode()
 
     def replace_text(self, box, text):
-        """Replaces a box's text: typed when it is plain ASCII, else pasted from the clipboard
-        (xdotool's typing of other characters is unreliable)."""
+        # Replaces a box's text: typed when it is plain ASCII, else pasted from the clipboard
+        # (xdotool's typing of other characters is unreliable).
         self.click(box)
         self.key(*self.SELECT_ALL, "BackSpace")
         if text and text.isascii() and text.isprintable() and len(text) < 200:
@@ -444,9 +444,9 @@ class Desktop(unittest.TestCase):
             self.key("ctrl+v")
 
     def box_text(self, box):
-        """Reads a text box as a person would copy it. A mark typed at its end first makes every
-        copy non-empty, so that a copy that never arrives fails instead of reading as empty;
-        the mark is taken away again."""
+        # Reads a text box as a person would copy it. A mark typed at its end first makes every copy
+        # non-empty, so that a copy that never arrives fails instead of reading as empty; the mark
+        # is taken away again.
         self.set_clipboard("clipboard-before-copy")
         self.click(box)
         self.key("End", "asciitilde", *self.SELECT_ALL, "ctrl+c", "End", "BackSpace")
@@ -465,7 +465,7 @@ class Desktop(unittest.TestCase):
         return starts
 
     def everything_stored(self):
-        """Every byte the program could have left in files: those under the test's home."""
+        # Every byte the program could have left in files: those under the test's home.
         found = b""
         for folder, _, files in os.walk(self.home):
             for name in files:
@@ -476,8 +476,8 @@ class Desktop(unittest.TestCase):
         return found
 
     def inert(self):
-        """Marks an action that must do nothing: `after_late_actions` waits until the program
-        has had LATE seconds since the last one to do it anyway."""
+        # Marks an action that must do nothing: `after_late_actions` waits until the program has had
+        # LATE seconds since the last one to do it anyway.
         self.inert_at = time.monotonic()
 
     def after_late_actions(self):
@@ -487,7 +487,7 @@ class Desktop(unittest.TestCase):
     # Pixels
 
     def window_pixels(self):
-        """The client area's pixels as a function of (x, y) giving (b, g, r)."""
+        # The client area's pixels as a function of (x, y) giving (b, g, r).
         geometry = self.window.get_geometry()
         width = geometry.width
         data = self.window.get_image(0, 0, width, geometry.height, X.ZPixmap, 0xFFFFFFFF).data
@@ -495,8 +495,8 @@ class Desktop(unittest.TestCase):
 
 
 class QtDesktop(Desktop):
-    """The Linux program, with its settings in the test's own configuration home, started in a
-    private mount namespace with a staged interface list."""
+    # The Linux program, with its settings in the test's own configuration home, started in a
+    # private mount namespace with a staged interface list.
 
     BINARY = os.environ.get("CORVANE_BINARY", "")
     # A command the program is run under, such as valgrind's, split as the shell would.
@@ -527,7 +527,7 @@ class QtDesktop(Desktop):
         return private_mounts() + ["/bin/sh", "-c", script + ' && exec "$0" "$@"'] + command
 
     def reachable_binary(self):
-        """A copy of the program that any user can run, wherever the build lies."""
+        # A copy of the program that any user can run, wherever the build lies.
         copy = os.path.join(self.home, "corvane")
         if not os.path.exists(copy):
             shutil.copy(self.BINARY, copy)
@@ -535,9 +535,9 @@ class QtDesktop(Desktop):
         return copy
 
     def stage_dialup(self, state):
-        """Stands an interface list in for /sys/class/net: "offline" (no PPP link), "failing"
-        (none at all), or two PPP links of which the first by index is "connected" or the
-        second ("second connected"). Returns no wrapper: the mount goes with every start."""
+        # Stands an interface list in for /sys/class/net: "offline" (no PPP link), "failing" (none
+        # at all), or two PPP links of which the first by index is "connected" or the second
+        # ("second connected"). Returns no wrapper: the mount goes with every start.
         if state == "failing":
             # An empty file system over /sys/class: the interface list is missing.
             self.net_mount = "mount -t tmpfs none /sys/class"
@@ -558,8 +558,8 @@ class QtDesktop(Desktop):
         return ()
 
     def stage_refused_write(self):
-        """The settings folder made read-only by a mount, which holds for root too. Returns the
-        failure the program reports."""
+        # The settings folder made read-only by a mount, which holds for root too. Returns the
+        # failure the program reports.
         folder = shlex.quote(os.path.dirname(self.settings_file))
         os.makedirs(os.path.dirname(self.settings_file), exist_ok=True)
         self.mounts.append("mount --bind %s %s && mount -o remount,bind,ro %s %s"
@@ -567,14 +567,14 @@ class QtDesktop(Desktop):
         return "Could not write %s: Read-only file system" % self.settings_file
 
     def stage_unstartable_browser(self):
-        """An opener whose interpreter does not exist. Returns the failure the program reports."""
+        # An opener whose interpreter does not exist. Returns the failure the program reports.
         put(os.path.join(self.home, "bin", "xdg-open"), b"#!/nonexistent/interpreter\n", 0o755)
         return "Could not open http://www.corvane.example: No such file or directory"
 
     def stage_failed_start(self):
-        """A copy of the program whose embedded background picture is damaged: its "BM" mark,
-        found by the picture's header, which the program carries uncompressed. Returns the
-        command that starts it and the failure it reports."""
+        # A copy of the program whose embedded background picture is damaged: its "BM" mark, found
+        # by the picture's header, which the program carries uncompressed. Returns the command that
+        # starts it and the failure it reports.
         with open(self.BINARY, "rb") as f:
             program = bytearray(f.read())
         with open(os.path.join(ASSETS_DIR, "background.bmp"), "rb") as f:
@@ -587,8 +587,8 @@ class QtDesktop(Desktop):
         return [binary], "Could not load :/assets/background.bmp: not a BMP file"
 
     def use_screen_reader_bus(self):
-        """A private session bus, on which at-spi2-core's accessibility bus starts by
-        activation, and the toolkit's bridge to it always on."""
+        # A private session bus, on which at-spi2-core's accessibility bus starts by activation, and
+        # the toolkit's bridge to it always on.
         bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address=1"],
                                env=self.env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
         # The accessibility bus's launcher ends with the session bus it was started on.
@@ -599,8 +599,8 @@ class QtDesktop(Desktop):
         self.env["QT_LINUX_ACCESSIBILITY_ALWAYS_ON"] = "1"
 
     def read_accessible(self, what, *args):
-        """Runs atspi_reader.py in a process of its own, so that a stuck bus cannot hang the
-        test, and gives back what it printed, parsed."""
+        # Runs atspi_reader.py in a process of its own, so that a stuck bus cannot hang the test,
+        # and gives back what it printed, parsed.
         result = subprocess.run([sys.executable, READER, what, str(self.process.pid), *args],
                                 env=self.env, capture_output=True, timeout=2 * TIMEOUT)
         self.assertEqual(result.returncode, 0, result.stderr.decode())
@@ -612,11 +612,11 @@ class QtDesktop(Desktop):
         return dict(self.read_accessible("box"), owner=self.x_owner(box))
 
     def assertLogged(self, what):
-        """Every failure the program reports is also one line on its stderr."""
+        # Every failure the program reports is also one line on its stderr.
         self.assertIn("corvane: " + what, self.stderr_text())
 
     def stored_name(self):
-        """What the program's own store reads from the file, or None when there is no entry."""
+        # What the program's own store reads from the file, or None when there is no entry.
         missing = "<no entry %d>" % time.monotonic_ns()
         result = subprocess.run([self.WRITER, "read", missing],
                                 env=dict(os.environ, XDG_CONFIG_HOME=self.config_home),

@@ -1,10 +1,9 @@
 # SPDX-License-Identifier: MIT
-"""The login window as a screen reader meets it, over a real AT-SPI bus.
-
-The test starts a private session bus, on which at-spi2-core's accessibility bus is started by
-activation, and the program with QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1. The tree and the events are
-read by atspi_reader.py, in a process of its own with a timeout, through python3-pyatspi.
-"""
+# The login window as a screen reader meets it, over a real AT-SPI bus.
+#
+# The test starts a private session bus, on which at-spi2-core's accessibility bus is started by
+# activation, and the program with QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1. The tree and the events are
+# read by atspi_reader.py, in a process of its own with a timeout, through python3-pyatspi.
 
 import json
 import os

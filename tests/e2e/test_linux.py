@@ -1,6 +1,6 @@
 # SPDX-License-Identifier: MIT
-"""What only the Linux program can show: how it starts and fails to start, what it keeps from
-other processes, and its settings file on small disks and behind links."""
+# What only the Linux program can show: how it starts and fails to start, what it keeps from other
+# processes, and its settings file on small disks and behind links.
 
 import os
 import pwd
@@ -230,7 +230,7 @@ def make_shape(shape, home, file):
 
 
 def snapshot(folder):
-    """Names, kinds, modes, sizes and contents of everything below `folder`."""
+    # Names, kinds, modes, sizes and contents of everything below `folder`.
     found = {}
     for parent, folders, files in os.walk(folder):
         for name in folders + files:

@@ -1,10 +1,10 @@
 # SPDX-License-Identifier: MIT
-"""The same binary as a native Wayland client of Weston, used by keyboard as a person would.
-
-Weston runs on its X11 backend in the test's own Xvfb, so the keys xdotool presses on Weston's
-window reach the Wayland window Weston has focused; the program itself gets no DISPLAY. With
-WAYLAND_DEBUG=1 it prints every message it sends (" -> ") and receives: the test reads its window
-and first frame from them, which a program that fell back to X11 would never send."""
+# The same binary as a native Wayland client of Weston, used by keyboard as a person would.
+#
+# Weston runs on its X11 backend in the test's own Xvfb, so the keys xdotool presses on Weston's
+# window reach the Wayland window Weston has focused; the program itself gets no DISPLAY. With
+# WAYLAND_DEBUG=1 it prints every message it sends (" -> ") and receives: the test reads its window
+# and first frame from them, which a program that fell back to X11 would never send.
 
 import ctypes
 import os
@@ -48,7 +48,7 @@ class WaylandTest(QtDesktop):
         self.env.update(WAYLAND_DISPLAY=SOCKET, QT_QPA_PLATFORM="wayland", WAYLAND_DEBUG="1")
 
     def stop(self, weston):
-        """Weston asked to quit, which closes its clients and removes its socket."""
+        # Weston asked to quit, which closes its clients and removes its socket.
         with open("/proc/%d/task/%d/children" % (weston.pid, weston.pid)) as f:
             helpers = [int(pid) for pid in f.read().split()]
         weston.terminate()
@@ -57,9 +57,9 @@ class WaylandTest(QtDesktop):
             wait_for(lambda: os.waitpid(pid, os.WNOHANG)[0], "Weston's helper %d to end" % pid)
 
     def shown(self):
-        """None until the window has the keyboard and committed a buffer after its first
-        acknowledged configure; then the toplevel's requests, and that buffer's size with the
-        window geometry and opaque region in force at that commit."""
+        # None until the window has the keyboard and committed a buffer after its first acknowledged
+        # configure; then the toplevel's requests, and that buffer's size with the window geometry
+        # and opaque region in force at that commit.
         if self.process.poll() is not None:
             self.fail("the program ended before it was shown: %s" % self.not_protocol())
         surface = xdg_surface = frame = attached = None
@@ -111,7 +111,7 @@ class WaylandTest(QtDesktop):
                         0 <= y < top and top + height <= y + h <= window["buffer"][1], window)
 
     def not_protocol(self):
-        """The lines on stderr that are not libwayland's (each of which starts with a time)."""
+        # The lines on stderr that are not libwayland's (each of which starts with a time).
         return [line for line in self.stderr_text().splitlines()
                 if not re.match(r"\[\s*[\d.]+\] ", line)]
 

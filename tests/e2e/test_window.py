@@ -1,11 +1,10 @@
 # SPDX-License-Identifier: MIT
-"""The login window as a person meets it, checked the same way for every program that shows it.
-
-`WindowChecks` holds the checks; each program's test class mixes it with its own harness, which
-says how the program is started, where it keeps the name, how it reads a message box, and how a
-failing dial-up listing, a refused write, a browser that cannot start and a failed start are
-staged for it. `QtWindowTest` runs them on the Linux program.
-"""
+# The login window as a person meets it, checked the same way for every program that shows it.
+#
+# `WindowChecks` holds the checks; each program's test class mixes it with its own harness, which
+# says how the program is started, where it keeps the name, how it reads a message box, and how a
+# failing dial-up listing, a refused write, a browser that cannot start and a failed start are
+# staged for it. `QtWindowTest` runs them on the Linux program.
 
 import os
 import unittest
@@ -19,23 +18,45 @@ PASSWORD = "pw-Secret-4711"
 
 
 class WindowChecks:
-    """The checks; the class they are mixed into is a `Desktop` with the staging hooks."""
+    # The checks; the class they are mixed into is a `Desktop` with the staging hooks.
 
     # Names a person may type, each stored by Login and shown again at the next start.
     NAMES = ["ann", "", "  Ann Lee  ", "Zoë Ångström 名前"]
     # The selections a copy out of the password box could reach.
     CLIPBOARDS = ("clipboard",)
 
-    def assertOnlyArtwork(self, pixel, regions, what):
+    def assertShownAt(self, window, scale):
+        # The window `scale` times the layout's size, centred, fixed in size, and in it the artwork
+        # in blocks of scale x scale pixels, unsmoothed (the banner with the background beside it,
+        # the captions left of the boxes, below the Exit button the background alone, its last 17
+        # rows cut off), and each control exactly where the layout puts it.
+        size = (CLIENT[0] * scale, CLIENT[1] * scale)
+        geometry = window.get_geometry()
+        self.assertEqual((geometry.width, geometry.height), size)
+        self.assertEqual(self.client_origin(),
+                         ((SCREEN[0] - size[0]) // 2, (SCREEN[1] - size[1]) // 2))
+        hints = window.get_wm_normal_hints()
+        self.assertEqual((hints.min_width, hints.min_height, hints.max_width, hints.max_height),
+                         size * 2)
         picture = artwork(ASSETS)
-        for left, top, width, height in regions:
-            mismatches = [(x, y) for y in range(top, top + height)
-                          for x in range(left, left + width) if pixel(x, y) != picture[y][x]]
-            self.assertEqual(mismatches[:5], [], "%s differs from the artwork" % what)
+
+        def as_laid_out():
+            pixel = self.window_pixels()
+            for left, top, width, height in [(0, 0, 460, 135), (0, 135, 236, 81),
+                                             (0, 289, 460, 3)]:
+                wrong = [(x, y) for y in range(top * scale, (top + height) * scale)
+                         for x in range(left * scale, (left + width) * scale)
+                         if pixel(x, y) != picture[y // scale][x // scale]]
+                self.assertEqual(wrong[:5], [], "the artwork differs")
+            for name, rect in CONTROLS.items():
+                self.assertEqual(painted_box(pixel, rect, scale),
+                                 tuple(v * scale for v in rect), name)
+
+        eventually(as_laid_out)
 
     def assertCursor(self, image, shape, equal=True):
-        """That the cursor's (width, height, hot spot) is `shape`, or with `equal` false that it
-        is not; returns the cursor."""
+        # That the cursor's (width, height, hot spot) is `shape`, or with `equal` false that it is
+        # not; returns the cursor.
         found = (image.width, image.height, image.xhot, image.yhot)
         (self.assertEqual if equal else self.assertNotEqual)(found, shape)
         return image
@@ -43,31 +64,13 @@ class WindowChecks:
     def test_window_as_shown(self):
         window = self.start()
         self.assertEqual(self.title(window), "Corvane (Offline)")
-        geometry = window.get_geometry()
-        self.assertEqual((geometry.width, geometry.height), CLIENT)
-        origin = self.client_origin()
-        self.assertEqual(origin, ((SCREEN[0] - CLIENT[0]) // 2, (SCREEN[1] - CLIENT[1]) // 2))
-        hints = window.get_wm_normal_hints()
-        self.assertEqual((hints.min_width, hints.min_height, hints.max_width, hints.max_height),
-                         CLIENT * 2)
+        self.assertShownAt(window, 1)
         # The program's icon, and a title bar whose window manager offers to move and close
         # the window but not to minimise or maximise it (_MOTIF_WM_HINTS: flags, functions,
         # decorations; a minimise and maximise function are 8 and 16, their buttons 32 and 64).
         self.assertTrue(window.get_full_property(self.x.intern_atom("_NET_WM_ICON"), 0))
         hints = window.get_full_property(self.x.intern_atom("_MOTIF_WM_HINTS"), 0).value
         self.assertEqual((hints[1] & (8 | 16), hints[2] & (32 | 64)), (0, 0))
-
-        # The pictures: the banner with the background beside it, the captions left of the
-        # boxes, and below the Exit button the background alone, its last 17 rows cut off; and
-        # each control exactly where the layout puts it.
-        def as_laid_out():
-            pixel = self.window_pixels()
-            self.assertOnlyArtwork(pixel, [(0, 0, 460, 135), (0, 135, 236, 81), (0, 289, 460, 3)],
-                                   "the window")
-            for name, rect in CONTROLS.items():
-                self.assertEqual(painted_box(pixel, rect, 1), rect, name)
-
-        eventually(as_laid_out)
         self.assertEqual(self.box_text(USERNAME_BOX), "Username")
 
         # The hand over the banner, the arrow elsewhere.
@@ -99,6 +102,10 @@ class WindowChecks:
         eventually(same_inside)
         self.exit_program()
         self.assertIsNone(self.stored_name())
+
+    def test_twice_the_scale(self):
+        self.assertShownAt(self.start_at_twice_the_scale(), 2)
+        self.exit_program(2)
 
     def test_names_come_back_after_a_restart(self):
         for name in self.NAMES:
@@ -274,6 +281,11 @@ class QtWindowTest(WindowChecks, QtDesktop):
     ]
     # On X11 a selection also sets the primary selection.
     CLIPBOARDS = ("clipboard", "primary")
+
+    def start_at_twice_the_scale(self):
+        # As on a screen of twice the scale, which Qt follows.
+        self.env["QT_SCALE_FACTOR"] = "2"
+        return self.start()
 
     def test_names_come_back_after_a_restart(self):
         super().test_names_come_back_after_a_restart()
