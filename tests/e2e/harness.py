@@ -199,14 +199,12 @@ class Xvfb:
              "-nolisten", "tcp", "-noreset"],
             pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_end)
-        number = b""
-        with os.fdopen(read_end, "rb") as pipe:
-            while not number.endswith(b"\n"):
-                chunk = pipe.read(1)
-                if not chunk:
-                    raise RuntimeError("Xvfb did not start")
-                number += chunk
-        self.name = ":" + number.decode().strip()
+        # Xvfb writes the display's number and a line break once it is ready.
+        with os.fdopen(read_end) as pipe:
+            number = pipe.readline()
+        if not number.endswith("\n"):
+            raise RuntimeError("Xvfb did not start")
+        self.name = ":" + number.strip()
 
     def stop(self):
         # Xvfb may take its time to close down on a loaded machine; the test is over anyway.
