@@ -58,9 +58,9 @@ private slots:
     void writeReachesTheDiskBeforeItCounts();
 
 private:
-    // Starts settingswriter (under `tracer`, when given) with `arguments` and hands it `names`
-    // on its input; it reads all of that before it writes anything, so with `endInput` false it
-    // waits until the caller closes its input.
+    // Runs `arguments` (settingswriter, or a tracer running it) and hands it `names` on its
+    // input; settingswriter reads all of that before it writes anything, so with `endInput`
+    // false it waits until the caller closes its input.
     void start(QProcess& writer, const QStringList& arguments, const QStringList& names = {},
                bool endInput = true) const
     {
