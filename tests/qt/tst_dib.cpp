@@ -10,12 +10,6 @@
 
 namespace {
 
-QByteArray readAsset(const char* name)
-{
-    QFile file(QStringLiteral(CORVANE_ASSETS_DIR "/") + QLatin1String(name));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 // Every image Qt's reader finds in `file`, as straight ARGB.
 QList<QImage> decodedByQt(const QString& file)
 {
@@ -60,7 +54,10 @@ void TestDib::artworkMatchesQtsReaders()
 {
     QFETCH(QString, name);
     QFETCH(QPoint, hotSpot);
-    const QByteArray file = readAsset(qPrintable(name));
+    const QString path = QStringLiteral(CORVANE_ASSETS_DIR "/") + name;
+    QFile asset(path);
+    QVERIFY2(asset.open(QIODevice::ReadOnly), qPrintable(path));
+    const QByteArray file = asset.readAll();
     QList<dib::IconImage> ours;
     if (name.endsWith(QStringLiteral(".bmp"))) {
         const auto decoded = dib::decodeBmp(file);
@@ -79,7 +76,7 @@ void TestDib::artworkMatchesQtsReaders()
                                              cursor ? dib::IconKind::Icon : dib::IconKind::Cursor))
                      .isEmpty());
     }
-    const QList<QImage> theirs = decodedByQt(QStringLiteral(CORVANE_ASSETS_DIR "/") + name);
+    const QList<QImage> theirs = decodedByQt(path);
     QCOMPARE(ours.size(), theirs.size());
     for (qsizetype i = 0; i < ours.size(); ++i) {
         QCOMPARE(ours[i].image.convertToFormat(QImage::Format_ARGB32), theirs[i]);

@@ -2,6 +2,7 @@
 // The settings file when writers die at random moments, race each other, or lose power: each
 // writer is a process of its own (settingswriter) running the program's store. What a complete
 // file holds is what QSettings itself writes for the name, the format's reference.
+#include <array>
 #include <csignal>
 #include <QDir>
 #include <QElapsedTimer>
@@ -57,9 +58,9 @@ private slots:
     void writeReachesTheDiskBeforeItCounts();
 
 private:
-    // Starts settingswriter (under `tracer`, when given) with `arguments` and hands it `names`
-    // on its input; it reads all of that before it writes anything, so with `endInput` false it
-    // waits until the caller closes its input.
+    // Runs `arguments` (settingswriter, or a tracer running it) and hands it `names` on its
+    // input; settingswriter reads all of that before it writes anything, so with `endInput`
+    // false it waits until the caller closes its input.
     void start(QProcess& writer, const QStringList& arguments, const QStringList& names = {},
                bool endInput = true) const
     {
@@ -153,17 +154,16 @@ void TestSettingsDurability::killedWriterLeavesTheOldOrTheNewName()
         // Only a writer killed before its rename leaves its temporary file.
         QVERIFY(leftovers().isEmpty() || !completed);
     }
-    qInfo("%d of %d writers killed while writing; the old name stayed %d times", killed, trials,
-          keptOld);
     // The kills must have hit writes in progress, or the trials proved nothing.
-    QVERIFY2(killed >= trials / 4 && keptOld > 0, "too few kills landed during a write");
+    QVERIFY2(killed >= trials / 4 && keptOld > 0,
+             qPrintable(u"%1 killed, the old name kept %2 times"_qs.arg(killed).arg(keptOld)));
 }
 
 void TestSettingsDurability::racingWritersLeaveOneOfTheirNames()
 {
     // Eight writers of a hundred names each, some long, all let go at once.
     constexpr int writers = 8;
-    std::vector<std::unique_ptr<QProcess>> running;
+    std::array<QProcess, writers> running;
     QStringList lastNames;
     for (int w = 0; w < writers; ++w) {
         QStringList names;
@@ -172,19 +172,18 @@ void TestSettingsDurability::racingWritersLeaveOneOfTheirNames()
                 nameOfLength(u"writer %1 name %2"_qs.arg(w).arg(n), n % 10 == 0 ? 20'000 : 40));
         }
         lastNames.append(names.last());
-        running.push_back(std::make_unique<QProcess>());
-        start(*running.back(), write(), names, false);
+        start(running[w], write(), names, false);
     }
-    for (const auto& writer : running) {
-        writer->closeWriteChannel();
+    for (QProcess& writer : running) {
+        writer.closeWriteChannel();
     }
     // Every writer's first write ("saving 0 T") began before any writer's last one ended.
     qint64 lastStart = 0;
     qint64 firstEnd = std::numeric_limits<qint64>::max();
-    for (const auto& writer : running) {
-        QVERIFY2(writer->waitForFinished(processTimeoutMs) && writer->exitCode() == 0,
-                 writer->readAllStandardError().constData());
-        const QList<QByteArray> lines = writer->readAllStandardOutput().trimmed().split('\n');
+    for (QProcess& writer : running) {
+        QVERIFY2(writer.waitForFinished(processTimeoutMs) && writer.exitCode() == 0,
+                 writer.readAllStandardError().constData());
+        const QList<QByteArray> lines = writer.readAllStandardOutput().trimmed().split('\n');
         lastStart = std::max(lastStart, lines.first().split(' ').last().toLongLong());
         firstEnd = std::min(firstEnd, lines.last().split(' ').last().toLongLong());
     }

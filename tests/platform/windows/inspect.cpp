@@ -6,9 +6,9 @@
 //                                   role, name, description, value ("denied" when refused),
 //                                   state, screen location, default action and children
 //   corvane_inspect do TITLE NAME   runs the default action of the one visible object named NAME
-//   corvane_inspect boxes           every visible message box titled "Corvane": its title, text,
-//                                   buttons in order, the screen rectangle of its icon and the
-//                                   title of the window that owns it
+//   corvane_inspect boxes           every visible message box titled "Corvane": its text, buttons
+//                                   in order, the screen rectangle of its icon and the title of
+//                                   the window that owns it
 // When it cannot do its job it says why on the standard error and exits with 1.
 #include <cstdio>
 #include <oleacc.h>
@@ -25,18 +25,13 @@ namespace {
 // The message box's static control that holds its text: MessageBox gives it this id.
 constexpr int messageTextId = 0xFFFF;
 
-struct Failure : std::runtime_error
-{
-    using std::runtime_error::runtime_error;
-};
-
 void check(HRESULT result, const char* what)
 {
     if (FAILED(result)) {
         char text[96];
         std::snprintf(text, sizeof(text), "%s failed: HRESULT 0x%08lX", what,
                       static_cast<unsigned long>(result));
-        throw Failure(text);
+        throw std::runtime_error(text);
     }
 }
 
@@ -91,7 +86,6 @@ bool absent(HRESULT result)
 }
 
 using TextGetter = decltype(&IAccessible::get_accName);
-using NumberGetter = decltype(&IAccessible::get_accRole);
 const std::pair<const char*, TextGetter> textProperties[] = {
     {"name", &IAccessible::get_accName},
     {"description", &IAccessible::get_accDescription},
@@ -103,18 +97,17 @@ std::string textOf(const Node& node, TextGetter get, const char* what)
 {
     BSTR text = nullptr;
     const HRESULT result = (node.object.Get()->*get)(node.id(), &text);
-    const std::string value = text != nullptr ? quoted({text, SysStringLen(text)}) : "null";
+    const std::string value = result == E_ACCESSDENIED ? "\"denied\""
+                              : text != nullptr        ? quoted({text, SysStringLen(text)})
+                                                       : "null";
     SysFreeString(text);
-    if (result == E_ACCESSDENIED) {
-        return "\"denied\"";
-    }
-    if (!absent(result)) {
+    if (result != E_ACCESSDENIED && !absent(result)) {
         check(result, what);
     }
     return value;
 }
 
-LONG numberOf(const Node& node, NumberGetter get, const char* what)
+LONG numberOf(const Node& node, decltype(&IAccessible::get_accRole) get, const char* what)
 {
     VARIANT number{};
     check((node.object.Get()->*get)(node.id(), &number), what);
@@ -173,11 +166,8 @@ std::vector<Node> childrenOf(const Node& node)
 
 std::string describe(const Node& node)
 {
-    const LONG role = numberOf(node, &IAccessible::get_accRole, "role");
-    wchar_t roleText[128] = L"";
-    GetRoleTextW(static_cast<DWORD>(role), roleText, ARRAYSIZE(roleText));
     std::string out =
-        "{\"role\": " + std::to_string(role) + ", \"roleText\": " + quoted(roleText) +
+        "{\"role\": " + std::to_string(numberOf(node, &IAccessible::get_accRole, "role")) +
         ", \"state\": " + std::to_string(numberOf(node, &IAccessible::get_accState, "state")) +
         ", \"location\": " + locationOf(node);
     for (const auto& [key, get] : textProperties) {
@@ -207,7 +197,7 @@ Node topLevel(const wchar_t* title)
 {
     const HWND window = FindWindowW(nullptr, title);
     if (window == nullptr) {
-        throw Failure("no window is titled " + quoted(title));
+        throw std::runtime_error("no window is titled " + quoted(title));
     }
     return clientOf(window);
 }
@@ -217,7 +207,8 @@ std::string doDefaultAction(const wchar_t* title, const wchar_t* name)
     std::vector<Node> found;
     collectNamed(topLevel(title), quoted(name), found);
     if (found.size() != 1) {
-        throw Failure(std::to_string(found.size()) + " visible objects are named " + quoted(name));
+        throw std::runtime_error(std::to_string(found.size()) + " visible objects are named " +
+                                 quoted(name));
     }
     check(found[0].object->accDoDefaultAction(found[0].id()), "accDoDefaultAction");
     return "{\"done\": " + quoted(name) + "}";
@@ -242,8 +233,7 @@ std::string describeBox(HWND box)
     }
     const HWND text = GetDlgItem(box, messageTextId);
     const HWND owner = GetWindow(box, GW_OWNER);
-    return "{\"title\": " + quoted(windowText(box)) +
-           ", \"text\": " + (text != nullptr ? quoted(windowText(text)) : "null") +
+    return "{\"text\": " + (text != nullptr ? quoted(windowText(text)) : "null") +
            ", \"buttons\": [" + buttons + "], \"icon\": " + icon +
            ", \"owner\": " + (owner != nullptr ? quoted(windowText(owner)) : "null") + "}";
 }
@@ -273,7 +263,7 @@ std::string run(int argc, wchar_t** argv)
     if (command == L"boxes" && argc == 2) {
         return messageBoxes();
     }
-    throw Failure("usage: corvane_inspect tree TITLE | do TITLE NAME | boxes");
+    throw std::runtime_error("usage: corvane_inspect tree TITLE | do TITLE NAME | boxes");
 }
 
 } // namespace
@@ -283,7 +273,7 @@ int wmain(int argc, wchar_t** argv)
     try {
         check(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), "CoInitializeEx");
         std::printf("%s\n", run(argc, argv).c_str());
-    } catch (const Failure& failure) {
+    } catch (const std::exception& failure) {
         std::fprintf(stderr, "corvane_inspect: %s\n", failure.what());
         return 1;
     }
