@@ -7,6 +7,10 @@
 # test*.txt for the tests.
 
 say() { printf '%s: %s\n' "$(basename "$0")" "$*" >&2; }
+fail() {
+    say "FAILED: $*"
+    exit 1
+}
 
 # note_skip CAPABILITY WHAT WHY: records a group of tests that could not run on this machine, for
 # test.sh's summary, which fails the run unless CORVANE_ALLOW_SKIPS names the capability.

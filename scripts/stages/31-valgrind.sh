@@ -27,8 +27,7 @@ if ! (cd tests/e2e && CORVANE_RUN_UNDER="$memcheck" CORVANE_TIMEOUT=180 \
     CORVANE_BINARY="$build/corvane" CORVANE_SETTINGS_WRITER="$build/tests/platform/linux/settingswriter" \
     CORVANE_ASSETS="$PWD/../../assets" /usr/bin/python3 -m unittest test_window.QtWindowTest.test_keyboard); then
     cat "$logs"/memcheck.*.log >&2
-    say "FAILED: the journey under memcheck, see above"
-    exit 1
+    fail "the journey under memcheck, see above"
 fi
 status=0
 for log in "$logs"/memcheck.*.log; do
@@ -38,5 +37,5 @@ for log in "$logs"/memcheck.*.log; do
         status=1
     fi
 done
-[ "$status" -eq 0 ] || { say "FAILED: memcheck reported errors or lost blocks, see above"; exit 1; }
+[ "$status" -eq 0 ] || fail "memcheck reported errors or lost blocks, see above"
 say "ok: the keyboard journey under memcheck: no errors and no block definitely lost"

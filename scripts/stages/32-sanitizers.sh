@@ -59,11 +59,9 @@ for report in "$reports"/*; do
     head -n 40 "$report" >&2
 done
 if [ "${#found[@]}" -ne 0 ]; then
-    say "FAILED: the sanitizers wrote ${#found[@]} reports, above"
-    exit 1
+    fail "the sanitizers wrote ${#found[@]} reports, above"
 fi
 if [ "$status" -ne 0 ]; then
-    say "FAILED: tests failed in the sanitizer build"
-    exit 1
+    fail "tests failed in the sanitizer build"
 fi
 say "ok: unit tests, the fuzz corpus and the end-to-end checks pass under AddressSanitizer, LeakSanitizer and UndefinedBehaviorSanitizer with no report"

@@ -30,8 +30,7 @@ status=0
     -artifact_prefix="$artifacts/" "$found" "$seeds" >"$log" 2>&1 || status=$?
 if [ "$status" -ne 0 ]; then
     tail -n 60 "$log" >&2
-    say "FAILED: the fuzz target broke (exit status $status); the input is in $artifacts/"
-    exit 1
+    fail "the fuzz target broke (exit status $status); the input is in $artifacts/"
 fi
 executions=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
 coverage=$(grep -E '^#[0-9]+.*DONE' "$log" | tail -n 1 | grep -oE 'cov: [0-9]+' || true)

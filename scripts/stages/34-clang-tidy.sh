@@ -25,7 +25,6 @@ print(sum(1 for c in json.load(open(sys.argv[1])) if re.match(sys.argv[2], c["fi
 say "clang-tidy over $count source files of src/ and the headers they include"
 if ! run-clang-tidy -p "$build" -j "$(nproc)" -quiet "$sources" >"$log" 2>&1; then
     sed -E 's/\x1b\[[0-9;]*m//g' "$log" | grep -E -A3 '(warning|error): ' >&2 || cat "$log" >&2
-    say "FAILED: clang-tidy reports the above"
-    exit 1
+    fail "clang-tidy reports the above"
 fi
 say "ok: clang-tidy is clean over src/"

@@ -19,11 +19,6 @@ build=$(realpath "${CORVANE_BUILD_DIR:-build}")
 package_name=corvane
 icon_sides=(16 32 48 64 128)
 
-fail() {
-    say "FAILED: $*"
-    exit 1
-}
-
 work=$(mktemp -d)
 installed_here=
 cleanup() {

@@ -21,11 +21,6 @@ wine64=/usr/lib/wine/wine64
 root=$PWD
 started=$SECONDS
 
-fail() {
-    say "FAILED: $*"
-    exit 1
-}
-
 install_windows_packages
 if runs_32bit_programs; then
     run_32bit=yes

@@ -6,8 +6,8 @@
 #   atspi_reader.py tree PID     prints the tree of the application with that process id, as JSON
 #   atspi_reader.py box PID      prints the message box the application shows: its paragraphs of
 #                                text, its buttons' names and its icon's extents (or null), as JSON
-#   atspi_reader.py listen PID   prints "ready", then one JSON line for each event that the
-#                                application sends, until its standard input is closed
+#   atspi_reader.py listen PID   prints one JSON line for each event that the application sends,
+#                                until its standard input is closed
 
 import json
 import sys
@@ -25,52 +25,62 @@ EXPECTED_CONTROLS = 6
 EVENTS = ["focus:", "object:", "window:"]
 
 
+def extents(accessible):
+    box = accessible.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    return [box.x, box.y, box.width, box.height]
+
+
 def node(accessible):
     try:
         text = accessible.queryText().getText(0, -1)
     except NotImplementedError:
         text = None
     try:
-        box = accessible.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
-        extents = [box.x, box.y, box.width, box.height]
+        box = extents(accessible)
     except NotImplementedError:
-        extents = None
+        box = None
     return {
         "role": accessible.getRoleName(),
         "name": accessible.name,
         "description": accessible.description,
         "states": sorted(pyatspi.stateToString(s) for s in accessible.getState().getStates()),
         "text": text,
-        "extents": extents,
+        "extents": box,
         "children": [node(accessible.getChildAtIndex(i)) for i in range(accessible.childCount)],
     }
 
 
-def application(pid):
+def windows(pid):
+    # The application's top-level objects, once it is on the bus.
     desktop = pyatspi.Registry.getDesktop(0)
     for i in range(desktop.childCount):
         app = desktop.getChildAtIndex(i)
         try:
             if app is not None and app.get_process_id() == pid:
-                return app
+                return [app.getChildAtIndex(j) for j in range(app.childCount)]
         except GLib.Error:
             continue  # an application that has just left the bus
-    return None
+    return []
 
 
-def wait_for_application(pid):
+def wait_until(find, what):
     deadline = time.monotonic() + APPEAR_TIMEOUT
     while time.monotonic() < deadline:
-        app = application(pid)
-        if app is not None and app.childCount > 0 and \
-                app.getChildAtIndex(0).childCount >= EXPECTED_CONTROLS:
-            return app
+        found = find()
+        if found:
+            return found
         time.sleep(0.1)
-    sys.exit("no application with process id %d and its window on the accessibility bus" % pid)
+    sys.exit("no %s on the accessibility bus" % what)
+
+
+def wait_for_window(pid):
+    # The login window once its controls are there.
+    return wait_until(lambda: [w for w in windows(pid) if w.childCount >= EXPECTED_CONTROLS],
+                      "login window of process %d" % pid)[0]
 
 
 def print_tree(pid):
-    print(json.dumps(node(wait_for_application(pid))))
+    print(json.dumps(node(wait_for_window(pid).parent)))
 
 
 def showing(accessible):
@@ -78,32 +88,22 @@ def showing(accessible):
 
 
 def print_box(pid):
-    deadline = time.monotonic() + APPEAR_TIMEOUT
-    while time.monotonic() < deadline:
-        app = application(pid)
-        boxes = [] if app is None else [
-            w for w in (app.getChildAtIndex(i) for i in range(app.childCount))
-            if w.getRoleName() in ("alert", "dialog") and showing(w)]
-        if boxes:
-            break
-        time.sleep(0.1)
-    else:
-        sys.exit("no message box of process id %d on the accessibility bus" % pid)
+    box = wait_until(lambda: [w for w in windows(pid) if w.getRoleName() in ("alert", "dialog")
+                              and showing(w)], "message box of process %d" % pid)[0]
     paragraphs, buttons, icon = [], [], None
-    for part in pyatspi.findAllDescendants(boxes[0], showing):
+    for part in pyatspi.findAllDescendants(box, showing):
         role = part.getRoleName()
         if role == "label":
             paragraphs += part.name.split("\n\n")
         elif role == "push button":
             buttons.append(part.name)
         elif role in ("image", "icon"):
-            box = part.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
-            icon = [box.x, box.y, box.width, box.height]
+            icon = extents(part)
     print(json.dumps({"paragraphs": paragraphs, "buttons": buttons, "icon": icon}))
 
 
 def listen(pid):
-    wait_for_application(pid)
+    wait_for_window(pid)
 
     def heard(event):
         try:
@@ -116,16 +116,10 @@ def listen(pid):
         print(json.dumps({"type": event.type, "source": source,
                           "text": data if isinstance(data, str) else None}), flush=True)
 
-    for kind in EVENTS:
-        pyatspi.Registry.registerEventListener(heard, kind)
-
-    def stdin_closed(*_):
-        pyatspi.Registry.stop()
-        return False
-
+    pyatspi.Registry.registerEventListener(heard, *EVENTS)
+    # Listens until standard input is closed.
     GLib.io_add_watch(GLib.IOChannel.unix_new(sys.stdin.fileno()), GLib.PRIORITY_DEFAULT,
-                      GLib.IO_IN | GLib.IO_HUP, stdin_closed)
-    print("ready", flush=True)
+                      GLib.IO_IN | GLib.IO_HUP, lambda *_: pyatspi.Registry.stop() or False)
     pyatspi.Registry.start()
 
 

@@ -15,8 +15,10 @@ import colorsys
 import functools
 import json
 import os
+import pathlib
 import shlex
 import shutil
+import struct
 import subprocess
 import sys
 import tempfile
@@ -139,19 +141,13 @@ def eventually(check, timeout=TIMEOUT / 4):
 # The artwork and the pixels
 
 def read_bmp(path):
-    # A 24-bit bottom-up BMP as rows of (b, g, r) tuples, top row first.
-    with open(path, "rb") as f:
-        data = f.read()
-    offset = int.from_bytes(data[10:14], "little")
-    width = int.from_bytes(data[18:22], "little")
-    height = int.from_bytes(data[22:26], "little", signed=True)
+    # A 24-bit bottom-up BMP as rows of (b, g, r) tuples, top row first: the pixels' offset at
+    # byte 10, the width and height at 18 and 22, each row padded to four bytes.
+    data = pathlib.Path(path).read_bytes()
+    offset, width, height = struct.unpack_from("<I4xii", data, 10)
     stride = (width * 3 + 3) & ~3
-    rows = []
-    for y in range(height):
-        start = offset + (height - 1 - y) * stride
-        row = data[start:start + width * 3]
-        rows.append([tuple(row[i:i + 3]) for i in range(0, width * 3, 3)])
-    return rows
+    return [[tuple(data[start + i:start + i + 3]) for i in range(0, width * 3, 3)]
+            for start in (offset + (height - 1 - y) * stride for y in range(height))]
 
 
 @functools.lru_cache(maxsize=None)
@@ -230,17 +226,12 @@ class Desktop(unittest.TestCase):
         self.home = tempfile.mkdtemp(prefix="corvane-e2e-")
         os.chmod(self.home, 0o755)
         self.addCleanup(shutil.rmtree, self.home, ignore_errors=True)
-        self.records = os.path.join(self.home, "opener-records")
-        os.mkdir(self.records, 0o777)
-        os.chmod(self.records, 0o777)
-        bin_dir = os.path.join(self.home, "bin")
-        os.mkdir(bin_dir)
-        opener = os.path.join(bin_dir, "xdg-open")
-        with open(opener, "w") as f:
-            f.write(STAND_IN_OPENER)
-        os.chmod(opener, 0o755)
-        runtime = os.path.join(self.home, "runtime")
-        os.mkdir(runtime, 0o700)
+        self.records, bin_dir, runtime = (os.path.join(self.home, name)
+                                          for name in ("opener-records", "bin", "runtime"))
+        for folder, mode in ((self.records, 0o777), (bin_dir, 0o755), (runtime, 0o700)):
+            os.mkdir(folder)
+            os.chmod(folder, mode)
+        put(os.path.join(bin_dir, "xdg-open"), STAND_IN_OPENER.encode(), 0o755)
         self.env = {
             "PATH": bin_dir + ":" + os.environ.get("PATH", "/usr/bin:/bin"),
             "HOME": self.home,
@@ -278,13 +269,10 @@ class Desktop(unittest.TestCase):
                 stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=stderr)
         self.addCleanup(self._kill, self.process)
         self.window = None
-        if wait:
-            self.window = self.wait_for_login_window()
-        return self.window
+        return self.wait_for_login_window() if wait else None
 
-    def wait_for_login_window(self, timeout=TIMEOUT):
-        self.window = wait_for(lambda: self.window_titled_like("Corvane ("), "the login window",
-                               timeout)
+    def wait_for_login_window(self):
+        self.window = wait_for(lambda: self.window_titled_like("Corvane ("), "the login window")
         return self.window
 
     def _kill(self, process):
@@ -293,8 +281,7 @@ class Desktop(unittest.TestCase):
             process.wait(timeout=10)
 
     def stderr_text(self):
-        with open(self.stderr_path, "rb") as f:
-            return f.read().decode(errors="replace")
+        return pathlib.Path(self.stderr_path).read_bytes().decode(errors="replace")
 
     def exit_status(self):
         return self.process.wait(timeout=TIMEOUT)
@@ -312,12 +299,11 @@ class Desktop(unittest.TestCase):
         for child in self.root.query_tree().children:
             try:
                 pid = child.get_full_property(pid_atom, Xatom.CARDINAL)
-                if pid is None or pid.value[0] != self.process.pid:
-                    continue
-                if child.get_attributes().map_state == X.IsViewable:
+                if pid and pid.value[0] == self.process.pid and \
+                        child.get_attributes().map_state == X.IsViewable:
                     found.append(child)
             except error.BadWindow:
-                continue
+                pass  # a window that went meanwhile
         return found
 
     def title(self, window):
@@ -455,23 +441,13 @@ class Desktop(unittest.TestCase):
     # What the program did
 
     def opener_starts(self):
-        starts = []
-        for name in sorted(os.listdir(self.records)):
-            if name.startswith("start-"):
-                with open(os.path.join(self.records, name)) as f:
-                    starts.append(f.read().splitlines())
-        return starts
+        return [path.read_text().splitlines()
+                for path in sorted(pathlib.Path(self.records).glob("start-*"))]
 
     def everything_stored(self):
         # Every byte the program could have left in files: those under the test's home.
-        found = b""
-        for folder, _, files in os.walk(self.home):
-            for name in files:
-                path = os.path.join(folder, name)
-                if os.path.isfile(path) and not os.path.islink(path):
-                    with open(path, "rb") as f:
-                        found += f.read()
-        return found
+        return b"".join(path.read_bytes() for path in pathlib.Path(self.home).rglob("*")
+                        if path.is_file() and not path.is_symlink())
 
     def inert(self):
         # Marks an action that must do nothing: `after_late_actions` waits until the program has had
@@ -508,9 +484,8 @@ class QtDesktop(Desktop):
         self.settings_file = os.path.join(self.config_home, "Corvane", "Corvane.conf")
         self.env.update(XDG_CONFIG_HOME=self.config_home, QT_QPA_PLATFORM="xcb")
         # A build with sanitizers is told by these where and how to report.
-        for name in SANITIZER_SETTINGS:
-            if name in os.environ:
-                self.env[name] = os.environ[name]
+        self.env.update({name: os.environ[name] for name in SANITIZER_SETTINGS
+                         if name in os.environ})
         # Shell commands run in the program's mount namespace before it starts.
         self.mounts = []
         self.stage_dialup("offline")
@@ -573,11 +548,8 @@ class QtDesktop(Desktop):
         # A copy of the program whose embedded background picture is damaged: its "BM" mark, found
         # by the picture's header, which the program carries uncompressed. Returns the command that
         # starts it and the failure it reports.
-        with open(self.BINARY, "rb") as f:
-            program = bytearray(f.read())
-        with open(os.path.join(ASSETS_DIR, "background.bmp"), "rb") as f:
-            header = f.read(54)
-        at = program.find(header)
+        program = bytearray(pathlib.Path(self.BINARY).read_bytes())
+        at = program.find(pathlib.Path(ASSETS_DIR, "background.bmp").read_bytes()[:54])
         self.assertGreater(at, 0, "the background picture is not in the program as it is")
         program[at:at + 2] = b"XX"
         binary = os.path.join(self.home, "damaged-corvane")

@@ -28,22 +28,20 @@ def run_as_nobody(*command):
 
 class StartTest(QtDesktop):
     def test_a_display_that_cannot_be_reached_is_reported_in_one_line(self):
-        # A display of this test's own that nobody serves: the next number up.
+        # A display of this test's own that nobody serves: the next number up. The line ends in
+        # the system's own reason ("Connection refused" as a rule).
         unserved = ":%d" % (int(self.xvfb.name[1:]) + 100)
-        # The line ends in the system's own reason ("Connection refused" as a rule).
-        system_reasons = [os.strerror(error) + "\n" for error in range(1, 134)]
-        for env, expected, reasons in [
-                ({"DISPLAY": unserved}, "corvane: Could not connect to the display %s: " % unserved,
-                 system_reasons),
-                ({"DISPLAY": ""}, "corvane: Could not connect to a display: ",
-                 ["neither DISPLAY nor WAYLAND_DISPLAY is set\n"])]:
-            with self.subTest(display=env["DISPLAY"]):
-                self.env.update(env)
+        for display, expected, reasons in [
+                (unserved, "Could not connect to the display %s: " % unserved,
+                 [os.strerror(error) for error in range(1, 134)]),
+                ("", "Could not connect to a display: ",
+                 ["neither DISPLAY nor WAYLAND_DISPLAY is set"])]:
+            with self.subTest(display=display):
+                self.env["DISPLAY"] = display
                 self.start(wait=False)
                 self.assertEqual(self.exit_status(), 1)
-                report = self.stderr_text()
-                self.assertTrue(report.startswith(expected), report)
-                self.assertIn(report[len(expected):], reasons, report)
+                self.assertIn(self.stderr_text(),
+                              ["corvane: %s%s\n" % (expected, reason) for reason in reasons])
 
     def test_closed_standard_descriptors_are_opened_on_dev_null(self):
         window = self.start(["sh", "-c", 'exec "$0" "$@" <&- >&- 2>&-'])
@@ -73,23 +71,6 @@ class StartTest(QtDesktop):
         self.assertEqual(int(ignored, 16) & (1 << (signal.SIGPIPE - 1)), 0)
         self.exit_program()
 
-    def test_two_copies_share_only_the_stored_name(self):
-        # Two windows at once: what one stores, the other does not show until its next start.
-        first = self.start()
-        first_process = self.process
-        self.replace_text(USERNAME_BOX, "first")
-        self.click(LOGIN)
-        wait_for(lambda: self.stored_name() == "first", "the first copy's Login")
-        self.start()
-        self.assertEqual(self.box_text(USERNAME_BOX), "first")
-        self.replace_text(USERNAME_BOX, "second")
-        self.click(LOGIN)
-        wait_for(lambda: self.stored_name() == "second", "the second copy's Login")
-        self.exit_program()
-        self.process, self.window = first_process, first
-        self.assertEqual(self.box_text(USERNAME_BOX), "first")
-        self.exit_program()
-
 
 class PrivacyTest(QtDesktop):
     def test_no_other_process_of_the_user_reaches_into_the_program(self):
@@ -105,16 +86,16 @@ class PrivacyTest(QtDesktop):
                    command=[self.reachable_binary()])
         self.replace_text(PASSWORD_BOX, PASSWORD)
         pid = self.process.pid
+        # Another process of the same user opens its memory, environment and maps, and attaches
+        # to it (ptrace 16 is PTRACE_ATTACH); each is refused.
         probe = ("import ctypes, sys\n"
-                 "pid = int(sys.argv[1])\n"
                  "for name in ('mem', 'environ', 'maps'):\n"
                  "    try:\n"
-                 "        open('/proc/%d/%s' % (pid, name), 'rb').close()\n"
-                 "        print(name, 'opened')\n"
-                 "    except OSError as e:\n"
+                 "        open('/proc/%s/%s' % (sys.argv[1], name), 'rb').close()\n"
+                 "    except OSError:\n"
                  "        print(name, 'refused')\n"
-                 "libc = ctypes.CDLL(None, use_errno=True)\n"
-                 "print('ptrace', 'refused' if libc.ptrace(16, pid, 0, 0) != 0 else 'attached')\n")
+                 "if ctypes.CDLL(None).ptrace(16, int(sys.argv[1]), 0, 0) != 0:\n"
+                 "    print('ptrace refused')\n")
         result = subprocess.run(run_as_nobody(sys.executable, "-c", probe, str(pid)),
                                 capture_output=True, text=True, timeout=TIMEOUT)
         self.assertEqual(result.stdout.split("\n"), ["mem refused", "environ refused",
@@ -147,7 +128,6 @@ SHAPES = [
     ("a link to a device", "Username", "it is not a regular file", None),
     # A linked folder and a relative link in it: the target counts from where the folder is.
     ("a relative link in a linked folder", "ann", None, "real/stored.conf"),
-    ("a chain ending at a FIFO", "Username", "it is not a regular file", None),
     # The store takes no lock: whatever stands where one would be does not hold Login up.
     ("a folder at the lock's path", "ann", None, "Corvane/Corvane.conf"),
     # The kernel resolves the path: what it refuses to open is refused, with its reason.
@@ -181,7 +161,7 @@ def make_shape(shape, home, file):
     if shape == "no file":
         return ()
     os.makedirs(folder)
-    if shape.startswith("a relative link") or shape.startswith("a chain"):
+    if shape.startswith("a relative link"):
         # config/Corvane -> real/linked, and in it Corvane.conf -> ../stored.conf.
         os.rmdir(folder)
         os.makedirs(os.path.join(real, "linked"))
@@ -216,7 +196,6 @@ def make_shape(shape, home, file):
      "a FIFO": lambda: os.mkfifo(file),
      "a link to a device": lambda: os.symlink("/dev/zero", file),
      "a relative link in a linked folder": lambda: put(os.path.join(real, "stored.conf"), ENTRY),
-     "a chain ending at a FIFO": lambda: os.mkfifo(os.path.join(real, "stored.conf")),
      "a folder at the lock's path": lambda: (put(file, ENTRY), os.mkdir(file + ".lock")),
      "a link with a trailing slash to a file": lambda: (put(file + ".real", ENTRY),
                                                         os.symlink("Corvane.conf.real/", file)),

@@ -6,7 +6,6 @@
 # WAYLAND_DEBUG=1 it prints every message it sends (" -> ") and receives: the test reads its window
 # and first frame from them, which a program that fell back to X11 would never send.
 
-import ctypes
 import os
 import re
 import subprocess
@@ -17,25 +16,21 @@ from harness import CLIENT, QtDesktop, wait_for
 SOCKET = "corvane-test"
 # A message as libwayland prints it: "[time]  -> object@id.name(arguments)", an event without "->".
 MESSAGE = re.compile(r"^\[\s*[\d.]+\]\s+(-> )?(\w+)@(\d+)\.(\w+)\((.*)\)$", re.MULTILINE)
-PR_SET_CHILD_SUBREAPER = 36  # from <linux/prctl.h>
-LIBC = ctypes.CDLL(None, use_errno=True)
 
 
 class WaylandTest(QtDesktop):
     def setUp(self):
         super().setUp()
-        # Weston's helper clients (its shell's panel, its on-screen keyboard) end just after it
-        # does: the test adopts them then, to see them end.
-        if LIBC.prctl(PR_SET_CHILD_SUBREAPER, 1, 0, 0, 0) != 0:
-            raise OSError(ctypes.get_errno(), "prctl(PR_SET_CHILD_SUBREAPER)")
-        self.addCleanup(LIBC.prctl, PR_SET_CHILD_SUBREAPER, 0, 0, 0, 0)
         with open(os.path.join(self.home, "weston.log"), "wb") as log:
             weston = subprocess.Popen(["weston", "--backend=x11-backend.so", "--use-pixman",
                                        "--no-config", "--socket=" + SOCKET, "--idle-time=0"],
                                       env=self.env, stdin=subprocess.DEVNULL, stdout=log,
                                       stderr=subprocess.STDOUT)
+        # Asked to quit, Weston closes its clients (its shell's panel, its on-screen keyboard, which
+        # end by themselves) and removes its socket.
         self.addCleanup(self._kill, weston)
-        self.addCleanup(self.stop, weston)
+        self.addCleanup(weston.wait, timeout=10)
+        self.addCleanup(weston.terminate)
         wait_for(lambda: os.path.exists(os.path.join(self.env["XDG_RUNTIME_DIR"], SOCKET)),
                  "Weston's socket")
         window = wait_for(lambda: self.tool(
@@ -46,15 +41,6 @@ class WaylandTest(QtDesktop):
         self.tool("xdotool", "windowfocus", "--sync", window, check=True)
         del self.env["DISPLAY"]
         self.env.update(WAYLAND_DISPLAY=SOCKET, QT_QPA_PLATFORM="wayland", WAYLAND_DEBUG="1")
-
-    def stop(self, weston):
-        # Weston asked to quit, which closes its clients and removes its socket.
-        with open("/proc/%d/task/%d/children" % (weston.pid, weston.pid)) as f:
-            helpers = [int(pid) for pid in f.read().split()]
-        weston.terminate()
-        weston.wait(timeout=10)
-        for pid in helpers:
-            wait_for(lambda: os.waitpid(pid, os.WNOHANG)[0], "Weston's helper %d to end" % pid)
 
     def shown(self):
         # None until the window has the keyboard and committed a buffer after its first acknowledged

@@ -167,8 +167,7 @@ class WindowChecks:
         self.click(BANNER)
         wait_for(lambda: len(self.opener_starts()) == 2, "the second start of the browser")
         self.after_late_actions()
-        starts = self.opener_starts()
-        self.assertEqual([start[:2] for start in starts],
+        self.assertEqual([start[:2] for start in self.opener_starts()],
                          [["argc=1", "arg=" + self.OPENED_URL]] * 2)
         self.assertIsNone(self.process.poll())
         self.assertEqual([w.id for w in self.windows_of_program()], [window.id])
