@@ -398,9 +398,6 @@ class Desktop(unittest.TestCase):
         self.xdotool("mousemove", "--window", self.window.id, start[0], start[1], "mousedown", 1,
                      "mousemove", "--window", self.window.id, end[0], end[1], "mouseup", 1)
 
-    def move_pointer(self, point):
-        self.xdotool("mousemove", "--window", self.window.id, point[0], point[1])
-
     def key(self, *keys, window=None):
         self.focus(window)
         self.xdotool("key", "--delay", 30, *keys)

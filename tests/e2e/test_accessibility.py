@@ -30,9 +30,6 @@ class ScreenReaderTest(QtDesktop):
         super().setUp()
         self.use_screen_reader_bus()
 
-    def read_tree(self):
-        return self.read_accessible("tree")
-
     def named(self, tree, name):
         found = [n for n in walk(tree) if n["name"] == name]
         self.assertEqual(len(found), 1, "%d objects are named %r" % (len(found), name))
@@ -45,7 +42,7 @@ class ScreenReaderTest(QtDesktop):
         self.focus()
         origin = self.client_origin()
         app = wait_for(lambda: (lambda tree: tree if any(
-            "focused" in n["states"] for n in walk(tree)) else None)(self.read_tree()),
+            "focused" in n["states"] for n in walk(tree)) else None)(self.read_accessible("tree")),
             "an object with the focus")
         self.assertEqual([w["name"] for w in app["children"]], ["Corvane (Offline)"])
         self.assertIn("active", app["children"][0]["states"])
@@ -93,7 +90,7 @@ class ScreenReaderTest(QtDesktop):
         self.key("BackSpace")
         # The last key's event is the last the listener hears of the typing.
         wait_for(lambda: told("delete", "Password"), "the deleted character to be told")
-        app = self.read_tree()
+        app = self.read_accessible("tree")
         listener.stdin.close()
         listener.wait(timeout=2 * TIMEOUT)
 

@@ -75,7 +75,7 @@ class WindowChecks:
 
         # The hand over the banner, the arrow elsewhere.
         def cursor_at(point):
-            self.move_pointer(point)
+            self.xdotool("mousemove", "--window", self.window.id, *point)
             return self.x.xfixes_get_cursor_image(self.window)
 
         hand = eventually(lambda: self.assertCursor(cursor_at(BANNER), (32, 32, 12, 1)))
