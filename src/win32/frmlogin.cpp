@@ -163,16 +163,6 @@ std::optional<core::Failure> FrmLogin::create(HINSTANCE instance)
     if (!makePasswordBox(txtPassword, static_cast<wchar_t>(layout::passwordCharacter))) {
         return failureOf("Could not make the password box private", GetLastError());
     }
-
-    // The banner is only painted: screen readers learn of it as a link of the client area.
-    auto accessible = makeWindowAccessible(
-        window_.get(),
-        {platform::widen(texts::bannerName), platform::widen(texts::bannerDescription),
-         platform::widen(texts::siteUrl), scaled(layout::Image2), bannerActivated});
-    if (const auto* failure = std::get_if<core::Failure>(&accessible)) {
-        return *failure;
-    }
-    accessible_ = std::get<Microsoft::WRL::ComPtr<IAccessible>>(std::move(accessible));
     return std::nullopt;
 }
 
@@ -380,10 +370,23 @@ void FrmLogin::restoreFocus()
 LRESULT FrmLogin::onGetObject(WPARAM wParam, LPARAM lParam)
 {
     // The object's id is the low 32 bits of lParam, as a signed number.
-    if (static_cast<LONG>(static_cast<DWORD>(lParam)) == OBJID_CLIENT && accessible_) {
-        return LresultFromObject(IID_IAccessible, wParam, accessible_.Get());
+    if (static_cast<LONG>(static_cast<DWORD>(lParam)) != OBJID_CLIENT) {
+        return DefWindowProcW(window_.get(), WM_GETOBJECT, wParam, lParam);
     }
-    return DefWindowProcW(window_.get(), WM_GETOBJECT, wParam, lParam);
+    // Made when a screen reader first asks, not at every start. The banner is only painted:
+    // readers learn of it as a link of the client area. Should the object not be made, the
+    // system's own answers, with the controls but without the banner.
+    if (!accessible_) {
+        auto made = makeWindowAccessible(window_.get(), {platform::widen(texts::bannerName),
+                                                         platform::widen(texts::bannerDescription),
+                                                         platform::widen(texts::siteUrl),
+                                                         scaled(layout::Image2), bannerActivated});
+        if (auto* object = std::get_if<Microsoft::WRL::ComPtr<IAccessible>>(&made)) {
+            accessible_ = std::move(*object);
+        }
+    }
+    return accessible_ ? LresultFromObject(IID_IAccessible, wParam, accessible_.Get())
+                       : DefWindowProcW(window_.get(), WM_GETOBJECT, wParam, lParam);
 }
 
 int FrmLogin::scaled(int pixels) const

@@ -74,7 +74,8 @@ private:
     // Hidden labels, each created just before the box it names for screen readers.
     HWND userNameLabel_ = nullptr;
     HWND passwordLabel_ = nullptr;
-    // What screen readers read of the client area: the controls and the banner as a link.
+    // What screen readers read of the client area: the controls and the banner as a link; made
+    // when a reader first asks.
     Microsoft::WRL::ComPtr<IAccessible> accessible_;
     // The control that had the focus when the window was last deactivated.
     HWND lastFocus_ = nullptr;
