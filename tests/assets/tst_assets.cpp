@@ -3,6 +3,7 @@
 // fresh run of the generator against the committed bytes. The icon's and cursor's images are
 // checked where they are used: against Qt's readers (tests/qt), in the Windows program's icon
 // group and as the windows' cursor (tests/e2e).
+#include <cstdlib>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -29,6 +30,29 @@ bool isBlack(QRgb pixel)
 bool isRed(QRgb pixel)
 {
     return qRed(pixel) > qGreen(pixel) && qRed(pixel) > qBlue(pixel);
+}
+
+// Whether two pictures differ by at most one step in any channel of any pixel. Qt's raster engine
+// chooses its blending code by the processor it runs on, and the antialiased edges of the painted
+// desktop icons can come out one step apart on another processor (seen between two machines).
+bool alike(const QImage& fresh, const QImage& committed)
+{
+    if (fresh.isNull() || fresh.size() != committed.size()) {
+        return false;
+    }
+    const QImage a = fresh.convertToFormat(QImage::Format_ARGB32);
+    const QImage b = committed.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y);
+            const QRgb q = b.pixel(x, y);
+            if (std::abs(qRed(p) - qRed(q)) > 1 || std::abs(qGreen(p) - qGreen(q)) > 1 ||
+                std::abs(qBlue(p) - qBlue(q)) > 1 || std::abs(qAlpha(p) - qAlpha(q)) > 1) {
+                return false;
+            }
+        }
+    }
+    return true;
 }
 
 } // namespace
@@ -107,7 +131,13 @@ void TstAssets::generatorReproducesCommittedFiles()
         QVERIFY2(fresh.open(QIODevice::ReadOnly) && committed.open(QIODevice::ReadOnly),
                  qPrintable(file));
         const QByteArray bytes = committed.readAll();
-        QVERIFY2(!bytes.isEmpty() && fresh.readAll() == bytes, qPrintable(file));
+        const QByteArray made = fresh.readAll();
+        // The pictures Qt paints, the PNG icons, are compared by their pixels; everything else
+        // by its bytes.
+        QVERIFY2(!bytes.isEmpty() && (made == bytes || (file.endsWith(u".png") &&
+                                                        alike(QImage::fromData(made, "PNG"),
+                                                              QImage::fromData(bytes, "PNG")))),
+                 qPrintable(file));
     }
 }
 
