@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QStringDecoder>
 #include <QStyle>
 
 namespace {
@@ -28,9 +29,11 @@ QRect toRect(const layout::Rect& rect)
     return {rect.x, rect.y, rect.width, rect.height};
 }
 
+// UTF-8 as it is: QString::fromStdString would drop a leading byte-order mark from a name.
 QString fromUtf8(const std::string& text)
 {
-    return QString::fromStdString(text);
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+    return decoder(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
 }
 
 QFont textBoxFont()

@@ -2,7 +2,9 @@
 # What only the Linux program can show: how it starts and fails to start, what it keeps from other
 # processes, and its settings file on small disks and behind links.
 
+import hashlib
 import os
+import pathlib
 import pwd
 import resource
 import shlex
@@ -11,19 +13,33 @@ import signal
 import stat
 import subprocess
 import sys
+import tempfile
 import unittest
 
 from harness import (BANNER, LOGIN, PASSWORD_BOX, TIMEOUT, USERNAME_BOX, QtDesktop, put, require,
                      wait_for)
 
 PASSWORD = "pw-Secret-4711"
-# An ordinary user for the program, whose processes may do what any process of a user may.
-NOBODY = 65534
+# An ordinary user for the program, whose processes may do what any process of a user may, as the
+# password database knows it.
+NOBODY = pwd.getpwnam("nobody")
 
 
 def run_as_nobody(*command):
-    return ["setpriv", "--reuid=%d" % NOBODY, "--regid=%d" % NOBODY, "--clear-groups",
-            "--inh-caps=-all"] + list(command)
+    return ["setpriv", "--reuid=%d" % NOBODY.pw_uid, "--regid=%d" % NOBODY.pw_gid,
+            "--clear-groups", "--inh-caps=-all"] + list(command)
+
+
+def give_to_nobody(*paths):
+    # Each path and everything below it, links themselves rather than what they name.
+    for top in paths:
+        for parent, folders, files in os.walk(top, onerror=raise_error):
+            for name in [""] + folders + files:
+                os.lchown(os.path.join(parent, name), NOBODY.pw_uid, NOBODY.pw_gid)
+
+
+def raise_error(error):
+    raise error
 
 
 class StartTest(QtDesktop):
@@ -79,8 +95,7 @@ class PrivacyTest(QtDesktop):
         # The hard limit as the stand-in opener's shell will print it.
         raised = subprocess.run(["sh", "-c", "ulimit -H -c"], capture_output=True, text=True,
                                 check=True).stdout.strip()
-        os.chown(self.home, NOBODY, NOBODY)
-        os.chown(os.path.join(self.home, "runtime"), NOBODY, NOBODY)
+        give_to_nobody(self.home)
         # Started with the soft core-dump limit raised to the hard one.
         self.start(run_as_nobody("sh", "-c", 'ulimit -S -c "$(ulimit -H -c)" && exec "$0"'),
                    command=[self.reachable_binary()])
@@ -111,7 +126,9 @@ class PrivacyTest(QtDesktop):
         self.exit_program()
 
 
-ENTRY = b"[General]\nLastUser=ann\n"
+# The name, and entries besides it that every Login keeps.
+ENTRY = b"[General]\nLastUser=ann\nOther=keep\n[Section]\nkey=value\n"
+CAP = 16 << 20
 # The settings file in every shape a person, a crash or another program may leave it in:
 # (shape, what the box shows, why Login refuses or None, where Login's file ends up).
 SHAPES = [
@@ -121,6 +138,9 @@ SHAPES = [
     ("binary", "Username", None, "Corvane/Corvane.conf"),
     ("ten megabytes, the entry last", "ann", None, "Corvane/Corvane.conf"),
     ("unreadable", "Username", "Permission denied", None),
+    # What its user may not write is not replaced, as QSettings leaves it.
+    ("read-only", "ann", "Permission denied", None),
+    ("another user's", "ann", "Permission denied", None),
     ("a folder", "Username", "Is a directory", None),
     ("a dangling link", "Username", None, "Corvane/elsewhere/Corvane.conf"),
     ("a link loop", "Username", "Too many levels of symbolic links", None),
@@ -134,11 +154,15 @@ SHAPES = [
     ("25 folder and 26 file links", "Username", "Too many levels of symbolic links", None),
     ("a link with a trailing slash to a file", "Username", "Not a directory", None),
     ("a link to a deleted file open on standard input", "ann", "it has been deleted", None),
-    # A Login by an ordinary user keeps the set-user-ID and set-group-ID bits (modes below).
+    # A Login keeps the set-user-ID and set-group-ID bits (modes below), the access list, which
+    # denies the group what the mode's group bits seem to give, and the user's attributes.
     ("set-user-ID and set-group-ID", "ann", None, "Corvane/Corvane.conf"),
     ("set-group-ID, group-writable", "ann", None, "Corvane/Corvane.conf"),
-    # Above the 16 MiB cap nothing is read; the file is left as it is.
+    ("an access list and an attribute", "ann", None, "Corvane/Corvane.conf"),
+    # Above the 16 MiB cap nothing is read, and no larger file is written.
     ("two gibibytes, sparse", "Username", "it is larger than 16 MiB", None),
+    ("sixteen mebibytes, the entry first", "ann", "the new file would be larger than 16 MiB",
+     None),
     # The folder is opened for its flush before anything changes (a flush that fails after the
     # rename has a box of its own: test_window.py).
     ("in a folder that is writable, not readable", "ann", "Permission denied", None),
@@ -146,12 +170,8 @@ SHAPES = [
 # The modes of the file Login leaves and of its folder: a file made here is its owner's alone, as
 # are the folders made for it; a file that was there keeps its mode.
 MODES = {"no file": (0o600, 0o700), "readable by all": (0o644, 0o755),
-         "set-user-ID and set-group-ID": (0o6600,), "set-group-ID, group-writable": (0o2670,)}
-
-
-# Whether the file at `path` exists and holds `name` as the last user.
-def holds(path, name):
-    return os.path.exists(path) and b"LastUser=%s\n" % name.encode() in open(path, "rb").read()
+         "set-user-ID and set-group-ID": (0o6600,), "set-group-ID, group-writable": (0o2670,),
+         "an access list and an attribute": (0o660,)}
 
 
 # Makes the shape; returns a command for the program to run under, () for none.
@@ -185,11 +205,13 @@ def make_shape(shape, home, file):
                 '&& exec "$@"', os.path.join(folder, "gone.conf"), ENTRY.decode()]
     {"readable by all": lambda: (put(file, ENTRY, 0o644), os.chmod(folder, 0o755)),
      "garbage around the entry": lambda: put(file, b"]]] [[ ==\n;\n\\\n@@@\n=x\n" + ENTRY +
-                                             b"\\\n[[["),
+                                             b"[[[\n\\"),
      "binary": lambda: put(file, bytes((i * 7919 + 13) % 251 for i in range(4096))),
      "ten megabytes, the entry last": lambda: put(file, b"[Padding]\n" + b"x" * (10 << 20) +
                                                   b"=1\n" + ENTRY),
      "unreadable": lambda: put(file, ENTRY, 0), "a folder": lambda: os.mkdir(file),
+     "read-only": lambda: put(file, ENTRY, 0o444),
+     "another user's": lambda: put(file, ENTRY, 0o644),
      "a dangling link": lambda: (os.mkdir(os.path.join(folder, "elsewhere")),
                                  os.symlink("elsewhere/Corvane.conf", file)),
      "a link loop": lambda: os.symlink("Corvane.conf", file),
@@ -201,7 +223,13 @@ def make_shape(shape, home, file):
                                                         os.symlink("Corvane.conf.real/", file)),
      "set-user-ID and set-group-ID": lambda: put(file, ENTRY, 0o6600),
      "set-group-ID, group-writable": lambda: put(file, ENTRY, 0o2670),
+     # user 4242 may read and write it; the owning group, for all the mode says, may not.
+     "an access list and an attribute": lambda: (
+         put(file, ENTRY, 0o600), os.setxattr(file, "user.corvane-test", b"kept"),
+         subprocess.run(["setfacl", "-m", "u:4242:rw,g::-,m::rw", file], check=True)),
      "two gibibytes, sparse": lambda: (put(file, ENTRY), os.truncate(file, 2 << 30)),
+     "sixteen mebibytes, the entry first": lambda: put(
+         file, ENTRY + b"[Padding]\nx=" + b"y" * (CAP - len(ENTRY) - 13) + b"\n"),
      "in a folder that is writable, not readable": lambda: (put(file, ENTRY),
                                                             os.chmod(folder, 0o300)),
      }.get(shape, lambda: None)()
@@ -209,32 +237,50 @@ def make_shape(shape, home, file):
 
 
 def snapshot(folder):
-    # Names, kinds, modes, sizes and contents of everything below `folder`.
+    # Names, kinds, modes, owners, times, contents and attributes of everything below `folder`;
+    # of a folder, what is in it and its mode, not its times, which a refused Login may touch.
     found = {}
-    for parent, folders, files in os.walk(folder):
+    for parent, folders, files in os.walk(folder, onerror=raise_error) if os.path.lexists(
+            folder) else ():
         for name in folders + files:
             path = os.path.join(parent, name)
             st = os.lstat(path)
-            found[path] = (st.st_mode, st.st_size, st.st_ino, os.readlink(path)
-                           if stat.S_ISLNK(st.st_mode) else None)
+            found[path] = (st.st_mode, st.st_uid, st.st_gid, st.st_size, st.st_ino) + (
+                (os.readlink(path),) if stat.S_ISLNK(st.st_mode) else
+                () if not stat.S_ISREG(st.st_mode) else
+                (st.st_mtime_ns, st.st_ctime_ns, attributes(path), hashlib.sha256(
+                    pathlib.Path(path).read_bytes() if st.st_size <= CAP else b"").digest()))
     return found
 
 
-class SettingsFileTest(QtDesktop):
-    # Without root's power over file modes, nor its keeping of set-user-ID and set-group-ID bits
-    # through a write, as a user runs it, and with a umask that would leave the owner without
-    # write access to what the program makes.
-    AS_A_USER = ["setpriv", "--inh-caps=-dac_override,-dac_read_search,-fsetid",
-                 "--bounding-set=-dac_override,-dac_read_search,-fsetid", "sh", "-c",
-                 'umask 277 && exec "$0"']
+def attributes(path):
+    # A file's extended attributes (its access list among them), none for a FIFO or device.
+    if not os.path.isfile(path):
+        return {}
+    return {name: os.getxattr(path, name) for name in os.listxattr(path)}
 
+
+class SettingsFileTest(QtDesktop):
+    # As an ordinary user, with a umask that would leave the owner without write access to what
+    # the program makes.
     def test_every_shape_of_the_file(self):
+        require(self, "root")
+        runtime = os.path.join(self.home, "runtime")
         for shape, shown, refusal, written in SHAPES:
             with self.subTest(shape):
                 shutil.rmtree(self.config_home, ignore_errors=True)
                 wrapper = make_shape(shape, self.config_home, self.settings_file)
+                give_to_nobody(self.home)
+                if shape == "another user's":
+                    os.chown(self.settings_file, 0, 0)
+                elif shape in MODES and os.path.isfile(self.settings_file):
+                    # A change of owner took the set-user-ID and set-group-ID bits away.
+                    os.chmod(self.settings_file, MODES[shape][0])
+                os.chown(runtime, NOBODY.pw_uid, NOBODY.pw_gid)
                 before = snapshot(self.config_home)
-                self.start(list(wrapper) + self.AS_A_USER)
+                kept = attributes(self.settings_file) if written else {}
+                self.start(list(wrapper) + run_as_nobody("sh", "-c", 'umask 277 && exec "$0"'),
+                           command=[self.reachable_binary()])
                 self.assertEqual(self.box_text(USERNAME_BOX), shown)
                 # Reading changed nothing.
                 self.assertEqual(snapshot(self.config_home), before)
@@ -247,8 +293,15 @@ class SettingsFileTest(QtDesktop):
                     self.dismiss(box)
                 else:
                     path = os.path.join(self.config_home, written)
-                    wait_for(lambda: holds(path, "new name"), "the new name")
-                    # Nothing left beside it, nothing written where the link was read wrongly.
+                    wait_for(lambda: os.path.exists(path) and b"LastUser=new name\n" in
+                             pathlib.Path(path).read_bytes(), "the new name")
+                    # The other entries kept, nothing left beside it, nothing written where the
+                    # link was read wrongly.
+                    new = pathlib.Path(path).read_bytes()
+                    self.assertEqual([line in new for line in (b"Other=keep\n",
+                                                               b"[Section]\nkey=value\n")],
+                                     [shown == "ann"] * 2)
+                    self.assertEqual(attributes(path), kept)
                     self.assertEqual([n for n in os.listdir(os.path.dirname(path)) if ".conf." in n],
                                      ["Corvane.conf.lock"] if "lock" in shape else [])
                     self.assertFalse(os.path.exists(os.path.join(self.config_home, "stored.conf")))
@@ -258,19 +311,70 @@ class SettingsFileTest(QtDesktop):
                 self.assertIsNone(self.process.poll())
                 self.exit_program()
 
+    def test_root_in_a_users_files_acts_with_the_users_rights(self):
+        require(self, "root")
+        give_to_nobody(self.home)
+        nobody = (NOBODY.pw_uid, NOBODY.pw_gid)
+        # Root's own, which the user may neither read nor write: a folder and a file in it.
+        secret = os.path.join(tempfile.mkdtemp(), "root-only")
+        self.addCleanup(shutil.rmtree, os.path.dirname(secret))
+        os.mkdir(secret, 0o755)
+        put(os.path.join(secret, "secret.conf"), b"[General]\nLastUser=root's secret\n", 0o600)
+        root_before = snapshot(os.path.dirname(secret))
+        folder = os.path.dirname(self.settings_file)
+        # (what the user plants, the first folder of theirs Login makes, what the box shows, why
+        # Login refuses)
+        for plant, made, shown, refusal in [
+                # Root with the user's HOME, as `sudo -E` or `su -m` start it: the file and the
+                # folders made for it are the user's, and stay so at a second Login.
+                (None, self.config_home, "Username", None),
+                (None, None, "ann", None),
+                # A link to root's file, and one to a name in root's folder.
+                ("secret.conf", None, "Username", "Permission denied"),
+                ("new.conf", None, "Username", "Permission denied"),
+                # The folder Login has just made, swapped for a link to root's folder before the
+                # program takes it in hand (strace holds the program there).
+                ("a swapped folder", folder, "Username", "Not a directory")]:
+            with self.subTest(plant=plant):
+                if made:
+                    shutil.rmtree(made, ignore_errors=True)
+                if plant in ("secret.conf", "new.conf"):
+                    os.remove(self.settings_file)
+                    os.symlink(os.path.join(secret, plant), self.settings_file)
+                wrapper = []
+                if plant == "a swapped folder":
+                    # -D: the program keeps its process, which the harness knows it by.
+                    wrapper = ["strace", "-D", "-o", "/dev/null", "-P", self.config_home,
+                               "-e", "inject=mkdirat:delay_exit=3000000:when=1"]
+                self.start(wrapper)
+                self.assertEqual(self.box_text(USERNAME_BOX), shown)
+                self.replace_text(USERNAME_BOX, "ann")
+                self.click(LOGIN)
+                if plant == "a swapped folder":
+                    wait_for(lambda: os.path.isdir(folder), "the new folder")
+                    os.rename(folder, folder + ".away")
+                    os.symlink(secret, folder)
+                if refusal:
+                    self.dismiss(wait_for(self.message_boxes, "the failure box")[0])
+                    self.assertIn(refusal + "\n", self.stderr_text())
+                else:
+                    wait_for(lambda: os.path.exists(self.settings_file), "the settings file")
+                    self.assertEqual([os.stat(p)[4:6] for p in (
+                        self.config_home, folder, self.settings_file)], [nobody] * 3)
+                self.assertEqual(snapshot(os.path.dirname(secret)), root_before)
+                self.exit_program()
+
     def test_where_the_file_is(self):
         require(self, "root")
-        nobody_home = pwd.getpwuid(NOBODY).pw_dir
-        # Root with the HOME of another user, nobody, as `sudo -E` or `su -m` start it: the file
-        # and the folders made for it stay theirs, and so does their file at a second Login.
-        os.chown(self.home, NOBODY, NOBODY)
+        # The home folders XDG_CONFIG_HOME or HOME name, or the password database's; each start
+        # runs as root with the HOME of another user, nobody, or as nobody.
+        give_to_nobody(self.home)
         # (XDG_CONFIG_HOME, HOME, the file Login writes or refuses, as bytes)
         home = os.fsencode(self.home)
         for n, (xdg, home_variable, expected) in enumerate([
-                (b"config", home, home + b"/.config/Corvane/Corvane.conf"),
-                (b"config", home, home + b"/.config/Corvane/Corvane.conf"),
                 (home + b"/caf\xe9", home, home + b"/caf\xe9/Corvane/Corvane.conf"),
-                (None, None, os.fsencode(nobody_home) + b"/.config/Corvane/Corvane.conf")]):
+                (None, home, home + b"/.config/Corvane/Corvane.conf"),
+                (None, None, os.fsencode(NOBODY.pw_dir) + b"/.config/Corvane/Corvane.conf")]):
             with self.subTest(n=n, XDG_CONFIG_HOME=xdg, HOME=home_variable):
                 for name, value in (("XDG_CONFIG_HOME", xdg), ("HOME", home_variable)):
                     self.env.pop(name, None)
@@ -280,16 +384,19 @@ class SettingsFileTest(QtDesktop):
                 self.start(run_as_nobody(self.reachable_binary()) if home_variable is None else ())
                 self.replace_text(USERNAME_BOX, "ann %d" % n)
                 self.click(LOGIN)
-                if home_variable is None:
-                    # Nobody's home does not exist: the failure names the folder it looked in.
-                    self.dismiss(wait_for(self.message_boxes, "the failure box")[0])
-                    self.assertLogged("Could not create the folder %s: " % nobody_home)
+                missing = os.fsdecode(expected)
+                while not os.path.exists(os.path.dirname(missing)):
+                    missing = os.path.dirname(missing)
+                above = os.stat(os.path.dirname(missing))
+                if home_variable is not None or (above.st_uid, above.st_mode & 0o200) == (
+                        NOBODY.pw_uid, 0o200):
+                    wait_for(lambda: os.path.exists(expected) and b"LastUser=ann %d\n" % n in
+                             pathlib.Path(os.fsdecode(expected)).read_bytes(), os.fsdecode(expected))
+                    self.assertEqual(os.stat(expected)[4:6], (NOBODY.pw_uid, NOBODY.pw_gid))
                 else:
-                    wait_for(lambda: holds(expected, "ann %d" % n), os.fsdecode(expected))
-                    made = [os.path.dirname(os.path.dirname(expected)), os.path.dirname(expected)]
-                    self.assertEqual([(st.st_uid, st.st_gid, stat.S_IMODE(st.st_mode))
-                                      for st in map(os.stat, made + [expected])],
-                                     [(NOBODY, NOBODY, 0o700)] * 2 + [(NOBODY, NOBODY, 0o600)])
+                    # Where nobody may make no folder, the failure names the first it tried.
+                    self.dismiss(wait_for(self.message_boxes, "the failure box")[0])
+                    self.assertLogged("Could not create the folder %s: " % missing)
                 self.exit_program()
 
 
@@ -297,25 +404,42 @@ class SmallDiskTest(QtDesktop):
     def test_a_disk_too_small_for_the_name_leaves_the_file_whole(self):
         folder = os.path.dirname(self.settings_file)
         os.makedirs(folder)
-        # (file system size, what is on it): the first Login's file, and one replacing another.
-        for size, before in [("8k", b""), ("16k", b"[General]\nLastUser=old\nOther=keep\n")]:
-            with self.subTest(size=size):
+        old = b"[General]\nLastUser=old\nOther=keep\n"
+        # A temporary-files folder that is full, read-only and not named in UTF-8: Corvane needs
+        # none.
+        temporary = os.path.join(self.home, "tmp-\udcff")
+        os.mkdir(temporary)
+        # (file system size, what is on it, TMPDIR): the first Login's file, one replacing
+        # another with room for a part of the new file, and a Login with room enough.
+        for size, before, tmpdir in [("8k", b"", None), ("16k", old, None),
+                                     ("1m", old, temporary)]:
+            with self.subTest(size=size, TMPDIR=tmpdir):
                 self.mounts = ["mount -t tmpfs -o size=%s none %s" % (size, shlex.quote(folder))]
                 if before:
                     self.mounts.append("printf %%s %s > %s" % (shlex.quote(before.decode()),
                                                                shlex.quote(self.settings_file)))
+                if tmpdir:
+                    self.env["TMPDIR"] = tmpdir
+                    self.mounts.append(
+                        "mount -t tmpfs -o size=4k none {0} && head -c 4096 /dev/zero > {0}/full;"
+                        " mount -o remount,ro {0}".format(shlex.quote(tmpdir)))
                 self.start()
+                self.assertEqual(self.box_text(USERNAME_BOX), "old" if before else "Username")
                 self.replace_text(USERNAME_BOX, "n" * 20000)
                 self.click(LOGIN)
-                box = wait_for(self.message_boxes, "the failure box")[0]
-                self.assertLogged("Could not write %s: No space left on device" %
-                                  self.settings_file)
                 # The folder as the program, in its own mount namespace, sees it.
                 inside = "/proc/%d/root%s" % (self.process.pid, folder)
-                self.assertEqual({name: open(os.path.join(inside, name), "rb").read()
-                                  for name in os.listdir(inside)},
-                                 {"Corvane.conf": before} if before else {})
-                self.dismiss(box)
+                if tmpdir:
+                    wait_for(lambda: b"LastUser=" + b"n" * 20000 + b"\nOther=keep\n" in
+                             pathlib.Path(inside, "Corvane.conf").read_bytes(), "the new name")
+                else:
+                    box = wait_for(self.message_boxes, "the failure box")[0]
+                    self.assertLogged("Could not write %s: No space left on device" %
+                                      self.settings_file)
+                    self.assertEqual({name: pathlib.Path(inside, name).read_bytes()
+                                      for name in os.listdir(inside)},
+                                     {"Corvane.conf": before} if before else {})
+                    self.dismiss(box)
                 self.exit_program()
 
 

@@ -292,6 +292,19 @@ class QtWindowTest(WindowChecks, QtDesktop):
         with open(self.settings_file, "rb") as f:
             self.assertTrue(f.read().startswith(b"[General]\nLastUser="))
 
+    def test_byte_order_marks_stay_in_a_name(self):
+        # First and after a character the format escapes. Stored by the program's own store: the
+        # X clipboard would drop the first on its way into the box.
+        name = "\ufeffann\t\ufeff"
+        self.store_name(name)
+        inode = os.stat(self.settings_file).st_ino
+        self.start()
+        self.assertEqual(self.box_text(USERNAME_BOX), name)
+        self.click(LOGIN)
+        wait_for(lambda: os.stat(self.settings_file).st_ino != inode, "the file to be replaced")
+        self.assertEqual(self.stored_name(), name)
+        self.exit_program()
+
     def test_banner_opens_the_site_at_each_click_and_nothing_else_does(self):
         super().test_banner_opens_the_site_at_each_click_and_nothing_else_does()
         # Without the desktop's tokens, so that the browser cannot take the focus.

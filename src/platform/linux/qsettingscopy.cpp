@@ -1,12 +1,19 @@
 // SPDX-License-Identifier: MIT
 #include "qsettingscopy.h"
 
-#include <QDir>
+#include "filedescriptor.h"
+#include "systemerror.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
 #include <QFile>
-#include <QMetaEnum>
+#include <QMap>
 #include <QSettings>
+#include <QStringDecoder>
 #include <QStringList>
-#include <QTemporaryDir>
+#include <QTemporaryFile>
+#include <sys/mman.h>
 
 namespace platform::qsettingscopy {
 
@@ -15,134 +22,135 @@ namespace {
 // The section that QSettings keeps at the file's top level, and the separator of its groups.
 constexpr QStringView topLevel = u"General";
 constexpr QChar groupSeparator = u'/';
-// The private folder's name under the temporary files' folder; QTemporaryDir fills in the Xs.
-constexpr QLatin1StringView folderTemplate("/corvane-settings-XXXXXX");
-constexpr QLatin1StringView copyName("settings.conf");
-constexpr QFileDevice::Permissions ownerOnly =
-    QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
+constexpr QChar byteOrderMark = u'\uFEFF';
+// The copy QSettings edits in the caller's folder (QTemporaryFile fills in the Xs), beside its
+// lock and temporary files, and the ending of the name the edited copy is read back under.
+constexpr QLatin1StringView copyTemplate("copy-XXXXXX.conf");
+constexpr QLatin1StringView editedEnding(".edited");
+// One more block than the copy and the name take, in the room asked for after a failed save.
+constexpr off_t probeMargin = 4096;
+
+// UTF-8 as it is: QString::fromStdString would drop a leading byte-order mark.
+QString fromUtf8(const std::string& text)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+    return decoder(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
+}
 
 QString entryName(const std::string& section, const std::string& key)
 {
-    const QString group = QString::fromStdString(section);
-    QString name = QString::fromStdString(key);
+    const QString group = fromUtf8(section);
+    QString name = fromUtf8(key);
     if (group.isEmpty() || group.compare(topLevel, Qt::CaseInsensitive) == 0) {
         return name;
     }
     return group + groupSeparator + name;
 }
 
-// A folder of the program's own holding a copy of the file: QSettings works there, its lock and
-// its temporary files with it. The folder goes, with everything in it, when this does.
-class PrivateCopy
+// Writes all of `bytes` to the open `file`.
+bool writeWhole(QFile& file, std::string_view bytes)
 {
-public:
-    explicit PrivateCopy(std::string_view bytes)
-    {
-        const QString temporaryFiles = QDir::tempPath();
-        // QDir::tempPath() is empty when TMPDIR names no folder.
-        if (temporaryFiles.isEmpty()) {
-            failure_ = core::Failure{"Could not find the folder for temporary files",
-                                     "TMPDIR names no folder"};
-            return;
-        }
-        folder_.emplace(temporaryFiles + folderTemplate);
-        // The owner's full use of the folder and the copy whatever the umask, which QTemporaryDir
-        // and QFile apply: QSettings writes in both.
-        if (!folder_->isValid()) {
-            failure_ =
-                core::Failure{"Could not make a private folder in " + temporaryFiles.toStdString(),
-                              folder_->errorString().toStdString()};
-            return;
-        }
-        QFile folder(folder_->path());
-        if (!folder.setPermissions(ownerOnly)) {
-            failure_ = core::Failure{"Could not make " + folder_->path().toStdString() + " private",
-                                     folder.errorString().toStdString()};
-            return;
-        }
-        path_ = folder_->filePath(copyName);
-        QFile file(path_);
-        const auto size = static_cast<qint64>(bytes.size());
-        if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly) ||
-            !file.setPermissions(QFile::ReadOwner | QFile::WriteOwner) ||
-            file.write(bytes.data(), size) != size || !file.flush()) {
-            failure_ = core::Failure{"Could not write the private copy " + path_.toStdString(),
-                                     file.errorString().toStdString()};
+    const auto size = static_cast<qint64>(bytes.size());
+    return file.write(bytes.data(), size) == size && file.flush();
+}
+
+// Every entry of the file at `path`, as QSettings reads it. A line of a file written by hand
+// may have an empty key, whose value QSettings keeps but will not tell.
+QMap<QString, QVariant> entries(const QString& path)
+{
+    const QSettings settings(path, QSettings::IniFormat);
+    QMap<QString, QVariant> all;
+    for (const QString& key : settings.allKeys()) {
+        if (!key.isEmpty()) {
+            all.insert(key, settings.value(key));
         }
     }
+    return all;
+}
 
-    const std::optional<core::Failure>& failure() const { return failure_; }
-    const QString& path() const { return path_; }
-
-    std::variant<std::string, core::Failure> bytes() const
-    {
-        QFile file(path_);
-        QByteArray content;
-        if (file.open(QIODevice::ReadOnly)) {
-            content = file.readAll();
-        }
-        if (file.error() != QFileDevice::NoError) {
-            return core::Failure{"Could not read the private copy " + path_.toStdString(),
-                                 file.errorString().toStdString()};
-        }
-        return content.toStdString();
+// Why a save in `folder` failed, as the system tells it: QSettings keeps the system's reason to
+// itself, or (writing a file cut short by a full disk) never learns it. The save needed more room
+// than `needed`, the copy it replaced and the name it added: asking for that much in the same
+// folder, while the file it cut short still stands, meets the same full disk or quota.
+std::string whySaveFailed(const QString& folder, off_t needed)
+{
+    QFile probe(folder + u"/probe"_qs);
+    if (!probe.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+        return probe.errorString().toStdString();
     }
-
-private:
-    std::optional<QTemporaryDir> folder_;
-    QString path_;
-    std::optional<core::Failure> failure_;
-};
+    const int error = ::posix_fallocate(probe.handle(), 0, needed + probeMargin);
+    probe.remove();
+    return error != 0 ? systemReason(error)
+                      : "QSettings saved a file without every entry, and the system gave no reason";
+}
 
 } // namespace
 
 std::optional<std::string> readText(std::string_view file, const std::string& section,
                                     const std::string& key)
 {
-    const PrivateCopy copy(file);
-    if (copy.failure()) {
+    // A file in memory, reached by the kernel's name for its descriptor: reading needs no folder
+    // and no room on any disk.
+    const FileDescriptor memory(::memfd_create("corvane-settings", MFD_CLOEXEC));
+    QFile copy;
+    if (memory.get() < 0 || !copy.open(memory.get(), QIODevice::WriteOnly) ||
+        !writeWhole(copy, file)) {
         return std::nullopt;
     }
     const QVariant value =
-        QSettings(copy.path(), QSettings::IniFormat).value(entryName(section, key));
+        QSettings(QStringLiteral("/proc/self/fd/%1").arg(memory.get()), QSettings::IniFormat)
+            .value(entryName(section, key));
     switch (value.typeId()) {
     case QMetaType::QString:
         return value.toString().toStdString();
     case QMetaType::QStringList:
         return value.toStringList().join(u", ").toStdString();
     case QMetaType::QByteArray:
-        return QString::fromUtf8(value.toByteArray()).toStdString();
+        return fromUtf8(value.toByteArray().toStdString()).toStdString();
     default:
         return std::nullopt;
     }
 }
 
-std::variant<std::string, core::Failure> withText(std::string_view file, const std::string& section,
-                                                  const std::string& key, const std::string& value)
+std::variant<std::string, core::Failure> edit(const std::string& folder, std::string_view file,
+                                              const std::string& section, const std::string& key,
+                                              const std::string& value)
 {
-    const PrivateCopy copy(file);
-    if (copy.failure()) {
-        return *copy.failure();
+    const QString in = QString::fromLatin1(folder);
+    const auto failed = [](std::string why) {
+        return core::Failure{"QSettings could not save the new file", std::move(why)};
+    };
+    // Names of their own for the copy and the edited file: QSettings keeps what it read and saved
+    // by the file's name for as long as the process lives, and would answer from that.
+    QTemporaryFile copy(in + u'/' + copyTemplate);
+    copy.setAutoRemove(false);
+    // Readable and writable by its owner whatever the umask: QSettings saves with the copy's mode.
+    if (!copy.open() || !copy.setPermissions(QFile::ReadOwner | QFile::WriteOwner) ||
+        !writeWhole(copy, file)) {
+        return failed(copy.errorString().toStdString());
     }
-    QSettings::Status status = QSettings::NoError;
-    {
-        QSettings settings(copy.path(), QSettings::IniFormat);
-        settings.setValue(entryName(section, key), QString::fromStdString(value));
-        settings.sync();
-        status = settings.status();
+    copy.close();
+    const QString entry = entryName(section, key);
+    // Qt 6.4 writes U+FEFF as it is, but its INI reader decodes each run of plain characters as
+    // a text of its own and drops one that starts a run. A name holding one is given to QSettings
+    // as its bytes, which it writes as @ByteArray(...) with every byte escaped and reads back
+    // whole.
+    const QString text = fromUtf8(value);
+    const QVariant stored = text.contains(byteOrderMark) ? QVariant(text.toUtf8()) : QVariant(text);
+    QMap<QString, QVariant> expected = entries(copy.fileName());
+    expected.insert(entry, stored);
+    QSettings(copy.fileName(), QSettings::IniFormat).setValue(entry, stored);
+    // Read back under another name: QSettings would answer from what it keeps of the file it
+    // saved.
+    const QString edited = copy.fileName() + editedEnding;
+    if (std::rename(QFile::encodeName(copy.fileName()).constData(),
+                    QFile::encodeName(edited).constData()) != 0) {
+        return failed(systemReason(errno));
     }
-    auto edited = copy.bytes();
-    const auto* bytes = std::get_if<std::string>(&edited);
-    // QSettings keeps the first status it met: a damaged file is FormatError, and it still saves
-    // what it could read, so a save that failed after that shows only as a copy left unchanged.
-    if (bytes != nullptr && status != QSettings::NoError &&
-        (status != QSettings::FormatError || *bytes == file)) {
-        return core::Failure{"QSettings could not save the private copy " +
-                                 copy.path().toStdString(),
-                             std::string("its status is ") +
-                                 QMetaEnum::fromType<QSettings::Status>().valueToKey(status)};
+    if (entries(edited) != expected) {
+        return failed(whySaveFailed(in, static_cast<off_t>(file.size() + value.size())));
     }
-    return edited;
+    return edited.mid(in.size() + 1).toStdString();
 }
 
 } // namespace platform::qsettingscopy

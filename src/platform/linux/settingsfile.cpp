@@ -1,17 +1,17 @@
 // SPDX-License-Identifier: MIT
 #include "settingsfile.h"
 
+#include "fileattributes.h"
 #include "systemerror.h"
 
 #include <algorithm>
 #include <array>
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <fcntl.h>
-#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <vector>
 
 namespace platform::settingsfile {
 
@@ -24,13 +24,6 @@ constexpr mode_t privateFileMode = S_IRUSR | S_IWUSR;
 constexpr mode_t permissionBits = 07777;
 // How much is read from the file at a time.
 constexpr std::size_t readChunk = 64 * 1024;
-// The new file is named after the file, a dot and six random letters, as mkstemp names its files;
-// a name that exists already is drawn again, this many times at most.
-constexpr std::string_view nameLetters = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
-constexpr std::size_t randomLetters = 6;
-constexpr int namesTried = 100;
-// How often the search for the file starts again when another writer replaced it meanwhile.
-constexpr int searchesWhenReplaced = 100;
 
 // Why a file cannot be used, in words of the store's own or the system's.
 struct Refusal
@@ -86,21 +79,23 @@ std::optional<Refusal> check(int descriptor, struct stat& st, bool toReplace)
     return std::nullopt;
 }
 
-// The bytes of the checked file `descriptor` holds, opened anew for reading through the kernel's
-// name for the descriptor: the same file, whatever happened to its path meanwhile.
-std::variant<std::string, Refusal> readChecked(int descriptor)
+// The checked file `descriptor` holds, opened anew for reading through the kernel's name for the
+// descriptor: the same file, whatever happened to its path meanwhile.
+FileDescriptor reopen(int descriptor)
 {
-    FileDescriptor file(
+    return FileDescriptor(
         ::open(descriptorPath(descriptor).c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    if (file.get() < 0) {
-        return Refusal{systemReason(errno)};
-    }
+}
+
+// The bytes of the file open for reading at `file`.
+std::variant<std::string, Refusal> readAll(int file)
+{
     std::string bytes;
     std::array<char, readChunk> buffer{};
     // One byte more than the cap at most: a file that grew past it meanwhile is refused too.
     while (bytes.size() <= sizeCap) {
         const ssize_t count =
-            ::read(file.get(), buffer.data(), std::min(buffer.size(), sizeCap + 1 - bytes.size()));
+            ::read(file, buffer.data(), std::min(buffer.size(), sizeCap + 1 - bytes.size()));
         if (count < 0 && errno == EINTR) {
             continue;
         }
@@ -115,42 +110,39 @@ std::variant<std::string, Refusal> readChecked(int descriptor)
     return Refusal{tooLarge};
 }
 
-// Creates `folder` and each missing folder above it with mode 0700, whatever the umask. Folders
+// Opens the folder at `path`, making it first, and each missing folder above it, with mode 0700
+// whatever the umask. Each is made in the folder above it, opened there without following a link
+// (a link put in its place meanwhile is refused) and given its mode by that descriptor. Folders
 // that exist keep their modes.
-std::optional<core::Failure> makePrivateFolders(const std::string& folder)
+std::variant<FileDescriptor, core::Failure> openMakingFolders(const std::string& path)
 {
-    // The missing folders, the deepest last.
-    std::vector<std::string> missing;
-    std::string current = folder;
-    struct stat st
-    {};
-    while (::stat(current.c_str(), &st) != 0 && errno == ENOENT && current != "/") {
-        missing.insert(missing.begin(), current);
-        current = split(current).first;
+    FileDescriptor folder(openFolder(path));
+    if (folder.get() >= 0) {
+        return folder;
     }
-    for (const std::string& path : missing) {
-        if (::mkdir(path.c_str(), privateFolderMode) != 0) {
-            const int error = errno;
-            // Made meanwhile by another process: it is theirs, and its mode stays as they chose.
-            if (error == EEXIST && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
-                continue;
-            }
-            return core::Failure{"Could not create the folder " + path, systemReason(error)};
-        }
-        // The umask may have taken bits away; the owner keeps full use of what it made.
-        if (::chmod(path.c_str(), privateFolderMode) != 0) {
-            return core::Failure{"Could not make the folder " + path + " private",
-                                 systemReason(errno)};
-        }
-        // Root with a user's HOME (sudo -E, su -m) makes the folder for that user: it belongs to
-        // the owner of the folder it is in, or the user could not use it afterwards.
-        if (::geteuid() == 0 && (::stat(split(path).first.c_str(), &st) != 0 ||
-                                 ::chown(path.c_str(), st.st_uid, st.st_gid) != 0)) {
-            return core::Failure{"Could not give the folder " + path + " to its user",
-                                 systemReason(errno)};
-        }
+    const int error = errno;
+    auto [above, name] = split(path);
+    if (error != ENOENT || name.empty()) {
+        return name.empty() && error == ENOENT
+                   ? openMakingFolders(above)
+                   : core::Failure{"Could not open the folder " + path, systemReason(error)};
     }
-    return std::nullopt;
+    auto parent = openMakingFolders(above);
+    if (auto* failure = std::get_if<core::Failure>(&parent)) {
+        return *failure;
+    }
+    const int in = std::get<FileDescriptor>(parent).get();
+    // Made meanwhile by another process, it is theirs, and its mode stays as they chose.
+    const bool made = ::mkdirat(in, name.c_str(), privateFolderMode) == 0;
+    if (!made && errno != EEXIST) {
+        return core::Failure{"Could not create the folder " + path, systemReason(errno)};
+    }
+    folder =
+        FileDescriptor(::openat(in, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (folder.get() < 0 || (made && ::fchmod(folder.get(), privateFolderMode) != 0)) {
+        return core::Failure{"Could not create the folder " + path, systemReason(errno)};
+    }
+    return folder;
 }
 
 core::Failure cannotWrite(const std::string& path, std::string why)
@@ -158,8 +150,17 @@ core::Failure cannotWrite(const std::string& path, std::string why)
     return core::Failure{"Could not write " + path, std::move(why)};
 }
 
+// Whether the name in the folder is still the file `file` holds, whose status is `st`.
+bool stillNamed(int folder, const std::string& name, const struct stat& st)
+{
+    struct stat named
+    {};
+    return ::fstatat(folder, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+           named.st_dev == st.st_dev && named.st_ino == st.st_ino;
+}
+
 // The target for the file `descriptor` holds, found at `path`. A file the store has just made
-// (`made`) is new: it gets the mode and owner of a new file.
+// (`made`) is new: it gets the mode of a new file.
 std::variant<Target, core::Failure> existingTarget(const std::string& path, int descriptor,
                                                    bool made)
 {
@@ -179,26 +180,21 @@ std::variant<Target, core::Failure> existingTarget(const std::string& path, int 
     if (target.folder.get() < 0) {
         return cannotWrite(path, systemReason(errno));
     }
-    // The name in the folder must still be the file that was read, or a file put there since
-    // would be replaced unseen.
-    struct stat named
-    {};
-    if (::fstatat(target.folder.get(), target.name.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0 ||
-        named.st_dev != st.st_dev || named.st_ino != st.st_ino) {
-        return cannotWrite(path, replacedMeanwhile);
+    // What its user may not write is not replaced, as QSettings leaves it: a file made read-only,
+    // or another user's. The kernel answers with the rights this thread has.
+    if (::faccessat(AT_FDCWD, descriptorPath(descriptor).c_str(), W_OK, AT_EACCESS) != 0) {
+        return cannotWrite(path, systemReason(errno));
     }
-    auto read = readChecked(descriptor);
+    target.file = reopen(descriptor);
+    if (target.file.get() < 0) {
+        return cannotWrite(path, systemReason(errno));
+    }
+    auto read = readAll(target.file.get());
     if (const auto* refusal = std::get_if<Refusal>(&read)) {
         return cannotWrite(path, refusal->why);
     }
     target.bytes = std::get<std::string>(std::move(read));
-    // A file the store has just made takes the mode and owner of a new one.
-    if (made && ::fstat(target.folder.get(), &st) != 0) {
-        return cannotWrite(path, systemReason(errno));
-    }
     target.mode = made ? privateFileMode : st.st_mode & permissionBits;
-    target.owner = st.st_uid;
-    target.group = st.st_gid;
     return target;
 }
 
@@ -206,18 +202,11 @@ std::variant<Target, core::Failure> existingTarget(const std::string& path, int 
 std::variant<Target, core::Failure> newTarget(const std::string& path)
 {
     auto [folderPath, name] = split(path);
-    FileDescriptor folder(openFolder(folderPath));
-    if (folder.get() < 0 && errno == ENOENT) {
-        if (auto failure = makePrivateFolders(folderPath)) {
-            return *failure;
-        }
-        folder = FileDescriptor(openFolder(folderPath));
+    auto opened = openMakingFolders(folderPath);
+    if (auto* failure = std::get_if<core::Failure>(&opened)) {
+        return *failure;
     }
-    struct stat st
-    {};
-    if (folder.get() < 0 || ::fstat(folder.get(), &st) != 0) {
-        return cannotWrite(path, systemReason(errno));
-    }
+    FileDescriptor folder = std::get<FileDescriptor>(std::move(opened));
     struct stat named
     {};
     if (::fstatat(folder.get(), name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0) {
@@ -230,7 +219,8 @@ std::variant<Target, core::Failure> newTarget(const std::string& path)
         FileDescriptor made(::openat(folder.get(), name.c_str(),
                                      O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC,
                                      privateFileMode));
-        if (made.get() < 0) {
+        // Its owner may read and write it whatever the umask.
+        if (made.get() < 0 || ::fchmod(made.get(), privateFileMode) != 0) {
             return cannotWrite(path, systemReason(errno));
         }
         return existingTarget(path, made.get(), true);
@@ -238,74 +228,8 @@ std::variant<Target, core::Failure> newTarget(const std::string& path)
     if (errno != ENOENT) {
         return cannotWrite(path, systemReason(errno));
     }
-    return Target{path,      std::move(folder), std::move(name), {}, privateFileMode,
-                  st.st_uid, st.st_gid};
-}
-
-// The name of a new file in a folder, removed again unless it has become the settings file.
-class NewFileName
-{
-public:
-    NewFileName(int folder, std::string name) : folder_(folder), name_(std::move(name)) {}
-    NewFileName(const NewFileName&) = delete;
-    NewFileName& operator=(const NewFileName&) = delete;
-    ~NewFileName()
-    {
-        if (!kept_) {
-            ::unlinkat(folder_, name_.c_str(), 0);
-        }
-    }
-
-    const std::string& name() const { return name_; }
-    void keep() { kept_ = true; }
-
-private:
-    int folder_;
-    std::string name_;
-    bool kept_ = false;
-};
-
-// Creates a file named after `name`, a dot and random letters, in `folder`, readable by its owner
-// only; the name it got goes to `chosen`. On failure errno says why.
-FileDescriptor createNewFile(int folder, const std::string& name, std::string& chosen)
-{
-    for (int attempt = 0; attempt < namesTried; ++attempt) {
-        std::array<unsigned char, randomLetters> random{};
-        if (::getrandom(random.data(), random.size(), 0) != static_cast<ssize_t>(random.size())) {
-            return FileDescriptor(-1);
-        }
-        chosen = name + '.';
-        for (const unsigned char byte : random) {
-            chosen += nameLetters[byte % nameLetters.size()];
-        }
-        FileDescriptor file(::openat(folder, chosen.c_str(),
-                                     O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC,
-                                     privateFileMode));
-        if (file.get() >= 0 || errno != EEXIST) {
-            return file;
-        }
-    }
-    return FileDescriptor(-1);
-}
-
-// Writes every byte, or says why not: a short write is followed by another that reports the
-// reason (a full disk, say).
-std::optional<int> writeAll(int descriptor, std::string_view content)
-{
-    while (!content.empty()) {
-        const ssize_t written = ::write(descriptor, content.data(), content.size());
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written < 0) {
-            return errno;
-        }
-        if (written == 0) {
-            return EIO;
-        }
-        content.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return std::nullopt;
+    return Target{path, std::move(folder), std::move(name), FileDescriptor(-1),
+                  {},   privateFileMode};
 }
 
 } // namespace
@@ -322,7 +246,8 @@ std::variant<std::string, core::Failure> readFile(const std::string& path)
     {};
     auto read = check(file.get(), st, false);
     if (!read) {
-        auto bytes = readChecked(file.get());
+        const FileDescriptor readable = reopen(file.get());
+        auto bytes = readable.get() < 0 ? Refusal{systemReason(errno)} : readAll(readable.get());
         if (auto* text = std::get_if<std::string>(&bytes)) {
             return std::move(*text);
         }
@@ -333,50 +258,80 @@ std::variant<std::string, core::Failure> readFile(const std::string& path)
 
 std::variant<Target, core::Failure> findTarget(const std::string& path)
 {
-    for (int search = 1;; ++search) {
-        FileDescriptor file(::open(path.c_str(), O_PATH | O_CLOEXEC));
-        if (file.get() < 0 && errno != ENOENT) {
-            return cannotWrite(path, systemReason(errno));
-        }
-        auto found = file.get() >= 0 ? existingTarget(path, file.get(), false) : newTarget(path);
-        const auto* failure = std::get_if<core::Failure>(&found);
-        if (failure == nullptr || (failure->why != replacedMeanwhile && failure->why != deleted) ||
-            search == searchesWhenReplaced) {
-            return found;
-        }
+    FileDescriptor file(::open(path.c_str(), O_PATH | O_CLOEXEC));
+    if (file.get() < 0 && errno != ENOENT) {
+        return cannotWrite(path, systemReason(errno));
     }
+    return file.get() >= 0 ? existingTarget(path, file.get(), false) : newTarget(path);
 }
 
-std::optional<core::Failure> replace(const Target& target, std::string_view content)
+bool changedMeanwhile(const core::Failure& failure)
 {
-    if (content.size() > sizeCap) {
-        return cannotWrite(target.path, "the new file would be larger than " + capText);
+    return failure.why == replacedMeanwhile || failure.why == deleted;
+}
+
+std::variant<WorkFolder, core::Failure> makeWorkFolder(const Target& target)
+{
+    auto work = WorkFolder::make(target.folder.get(), target.name);
+    if (const int* error = std::get_if<int>(&work)) {
+        return cannotWrite(target.path, systemReason(*error));
     }
+    return std::get<WorkFolder>(std::move(work));
+}
+
+std::optional<core::Failure> install(const Target& target, const WorkFolder& work,
+                                     const std::string& name)
+{
     const auto failed = [&target](int error) {
         return cannotWrite(target.path, systemReason(error));
     };
-    std::string chosen;
-    FileDescriptor file = createNewFile(target.folder.get(), target.name, chosen);
-    if (file.get() < 0) {
+    FileDescriptor file(::openat(work.get(), name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    struct stat made
+    {};
+    struct stat old
+    {};
+    if (file.get() < 0 || ::fstat(file.get(), &made) != 0) {
         return failed(errno);
     }
-    NewFileName written(target.folder.get(), chosen);
-    if (auto error = writeAll(file.get(), content)) {
-        return failed(*error);
+    if (static_cast<std::size_t>(made.st_size) > sizeCap) {
+        return cannotWrite(target.path, "the new file would be larger than " + capText);
     }
-    // Owner and mode once every byte is written, the mode last: a write by a process without
-    // CAP_FSETID clears the set-user-ID and set-group-ID bits, and so does a change of owner.
-    if (::geteuid() == 0 && ::fchown(file.get(), target.owner, target.group) != 0) {
-        return failed(errno);
+    const bool replacing = target.file.get() >= 0;
+    if (replacing) {
+        // The old file's owner and group, where this process may give them; where it may not, the
+        // file is not handed to another owner or group.
+        if (::fstat(target.file.get(), &old) != 0 ||
+            ((made.st_uid != old.st_uid || made.st_gid != old.st_gid) &&
+             ::fchown(file.get(), old.st_uid, old.st_gid) != 0)) {
+            return failed(errno);
+        }
+        if (auto attribute = copyAttributes(target.file.get(), file.get())) {
+            return core::Failure{"Could not keep the attribute " + attribute->attribute + " of " +
+                                     target.path,
+                                 systemReason(attribute->error)};
+        }
     }
+    // The mode last: a change of owner clears the set-user-ID and set-group-ID bits.
     if (::fchmod(file.get(), target.mode) != 0 || ::fsync(file.get()) != 0 || file.close() != 0) {
         return failed(errno);
     }
-    if (::renameat(target.folder.get(), written.name().c_str(), target.folder.get(),
-                   target.name.c_str()) != 0) {
-        return failed(errno);
+    // Nothing put at the name since it was read is replaced unseen: the old file must still be
+    // there, and a new one goes only where there is still nothing (where the file system cannot
+    // promise that, as checked a moment before).
+    if (replacing && !stillNamed(target.folder.get(), target.name, old)) {
+        return cannotWrite(target.path, replacedMeanwhile);
     }
-    written.keep();
+    const int to = target.folder.get();
+    int renamed = replacing ? -1
+                            : ::renameat2(work.get(), name.c_str(), to, target.name.c_str(),
+                                          RENAME_NOREPLACE);
+    if (replacing || (renamed != 0 && errno == EINVAL &&
+                      ::faccessat(to, target.name.c_str(), F_OK, AT_SYMLINK_NOFOLLOW) != 0)) {
+        renamed = ::renameat(work.get(), name.c_str(), to, target.name.c_str());
+    }
+    if (renamed != 0) {
+        return errno == EEXIST ? cannotWrite(target.path, replacedMeanwhile) : failed(errno);
+    }
     // Flushes the folder's entries, so that the rename survives a power cut. File systems that
     // cannot flush a folder say EINVAL; their renames are as durable as they get.
     if (::fsync(target.folder.get()) != 0 && errno != EINVAL) {

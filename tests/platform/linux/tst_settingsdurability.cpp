@@ -3,11 +3,10 @@
 // writer is a process of its own (settingswriter) running the program's store. What a complete
 // file holds is what QSettings itself writes for the name, the format's reference.
 #include <array>
-#include <csignal>
+#include <cstdio>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
-#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QSettings>
 #include <QStandardPaths>
@@ -54,6 +53,7 @@ class TestSettingsDurability : public QObject
 private slots:
     void init();
     void killedWriterLeavesTheOldOrTheNewName();
+    void fileReplacedMeanwhileIsNotReplacedUnseen();
     void racingWritersLeaveOneOfTheirNames();
     void writeReachesTheDiskBeforeItCounts();
 
@@ -66,8 +66,6 @@ private:
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(u"XDG_CONFIG_HOME"_qs, configHome_->path());
-        // The private copies QSettings works on, which a killed writer leaves behind.
-        environment.insert(u"TMPDIR"_qs, configHome_->path());
         // In a sanitizer build: LeakSanitizer cannot check a process under ptrace.
         environment.insert(u"ASAN_OPTIONS"_qs,
                            environment.value(u"ASAN_OPTIONS"_qs) + u":detect_leaks=0"_qs);
@@ -81,6 +79,15 @@ private:
         }
     }
     QStringList write() const { return {QStringLiteral(CORVANE_SETTINGS_WRITER), u"write"_qs}; }
+    // strace, which stops writers at chosen system calls and shows the order of others.
+    static QString strace()
+    {
+        const QString found = QStandardPaths::findExecutable(u"strace"_qs);
+        if (found.isEmpty()) {
+            qFatal("strace is not installed (scripts/packages/test-hardening.txt)");
+        }
+        return found;
+    }
 
     // What a fresh process, as the next start of the program would, reads from the file.
     QString readBack() const
@@ -109,54 +116,83 @@ void TestSettingsDurability::init()
 
 void TestSettingsDurability::killedWriterLeavesTheOldOrTheNewName()
 {
-    // A short name is written in a moment; a megabyte keeps the writer busy for a while, so
-    // that kills land in every step of a write.
-    const QStringList names{nameOfLength(u"short a"_qs, 20), nameOfLength(u"long b"_qs, 1 << 20)};
+    // The writer is killed as it enters each system call by which a file or folder changes or
+    // reaches the disk: the first of its kind, the second and so on until a writer is left to
+    // finish. Each kill must leave the old file or the new one, whole, never a part or a mixture;
+    // the new one only once it is complete.
+    const QStringList names{nameOfLength(u"short a"_qs, 20), nameOfLength(u"long b"_qs, 1 << 16)};
     const QList<QByteArray> files{fileHolding(names[0]), fileHolding(names[1])};
-    // How long a write of the long name takes, from its start ("saving 0") to the writer's exit.
-    QProcess timing;
-    start(timing, write(), {names[1]});
-    QVERIFY(timing.waitForReadyRead(processTimeoutMs));
-    QElapsedTimer clock;
-    clock.start();
-    QVERIFY(timing.waitForFinished(processTimeoutMs));
-    const qint64 spanUs = clock.nsecsElapsed() / 1000 * 5 / 4 + 1;
-
-    constexpr int trials = 60;
-    int killed = 0;
-    int keptOld = 0;
-    for (int trial = 0; trial < trials; ++trial) {
-        // Every other trial starts with no file at all: the write then creates it.
-        const bool hadFile = trial % 2 == 0;
-        QVERIFY(QDir(QFileInfo(file_).path()).removeRecursively());
-        if (hadFile) {
-            QProcess old;
-            start(old, write(), {names[0]});
-            QVERIFY(old.waitForFinished(processTimeoutMs) && old.exitCode() == 0);
+    const QStringList steps{u"mkdirat"_qs, u"linkat"_qs,    u"write"_qs,     u"fchmod"_qs,
+                            u"fchown"_qs,  u"fsetxattr"_qs, u"fdatasync"_qs, u"fsync"_qs,
+                            u"rename"_qs,  u"renameat"_qs,  u"renameat2"_qs, u"unlink"_qs,
+                            u"unlinkat"_qs};
+    // What the kills left: no file, the old one or the new one.
+    std::array<int, 3> left{};
+    for (const bool hadFile : {true, false}) {
+        for (const QString& step : steps) {
+            for (int when = 1;; ++when) {
+                QVERIFY(QDir(QFileInfo(file_).path()).removeRecursively());
+                if (hadFile) {
+                    QVERIFY(QDir().mkpath(QFileInfo(file_).path()));
+                    QFile old(file_);
+                    QVERIFY(old.open(QIODevice::WriteOnly) &&
+                            old.write(files[0]) == files[0].size());
+                }
+                QProcess writer;
+                start(writer,
+                      QStringList{strace(), u"-o"_qs, u"/dev/null"_qs, u"-e"_qs,
+                                  u"inject=%1:signal=KILL:when=%2"_qs.arg(step).arg(when)} +
+                          write(),
+                      {names[1]});
+                QVERIFY(writer.waitForFinished(processTimeoutMs));
+                const bool completed =
+                    writer.exitStatus() == QProcess::NormalExit && writer.exitCode() == 0;
+                const QByteArray content = contentOf(file_);
+                const int found = !QFileInfo::exists(file_)        ? 0
+                                  : hadFile && content == files[0] ? 1
+                                                                   : 2;
+                QVERIFY2(found == 2 ? content == files[1] : !completed && (found == 1 || !hadFile),
+                         qPrintable(u"killed at %1 number %2"_qs.arg(step).arg(when)));
+                if (completed) {
+                    break;
+                }
+                ++left.at(static_cast<std::size_t>(found));
+            }
         }
-        QProcess writer;
-        start(writer, write(), {names[1]});
-        QVERIFY(writer.waitForReadyRead(processTimeoutMs));
-        QThread::usleep(static_cast<unsigned long>(QRandomGenerator::global()->bounded(spanUs)));
-        ::kill(static_cast<pid_t>(writer.processId()), SIGKILL);
-        QVERIFY(writer.waitForFinished(processTimeoutMs));
-        const bool completed = writer.exitStatus() == QProcess::NormalExit;
-        killed += completed ? 0 : 1;
-
-        // No file (none was there, and the writer died), the old one (the writer died) or the new
-        // one, whole.
-        const QByteArray content = contentOf(file_);
-        const int found = !QFileInfo::exists(file_) ? -1 : hadFile && content == files[0] ? 0 : 1;
-        QVERIFY2(found == 1 ? content == files[1] : !completed && (found == 0 || !hadFile),
-                 qPrintable(u"trial %1 found %2"_qs.arg(trial).arg(found)));
-        QCOMPARE(readBack(), found < 0 ? noEntry : names[found]);
-        keptOld += found == 0 ? 1 : 0;
-        // Only a writer killed before its rename leaves its temporary file.
-        QVERIFY(leftovers().isEmpty() || !completed);
     }
-    // The kills must have hit writes in progress, or the trials proved nothing.
-    QVERIFY2(killed >= trials / 4 && keptOld > 0,
-             qPrintable(u"%1 killed, the old name kept %2 times"_qs.arg(killed).arg(keptOld)));
+    // Kills landed before the new file took the old one's place and after it.
+    QVERIFY2(left[0] > 0 && left[1] > 0 && left[2] > 0,
+             qPrintable(
+                 u"%1 left none, %2 the old file, %3 the new one"_qs.arg(left[0]).arg(left[1]).arg(
+                     left[2])));
+}
+
+void TestSettingsDurability::fileReplacedMeanwhileIsNotReplacedUnseen()
+{
+    // The writer stops once its new file is on the disk, and another program puts a file of its
+    // own in the old one's place meanwhile: that file is read and edited, not replaced unseen.
+    QProcess old;
+    start(old, write(), {u"old"_qs});
+    QVERIFY(old.waitForFinished(processTimeoutMs) && old.exitCode() == 0);
+    QProcess writer;
+    start(writer,
+          QStringList{strace(), u"-o"_qs, u"/dev/null"_qs, u"-e"_qs,
+                      u"inject=fsync:delay_exit=3000000:when=1"_qs} +
+              write(),
+          {u"new"_qs});
+    const QDir folder = QFileInfo(file_).dir();
+    QElapsedTimer waited;
+    waited.start();
+    while (folder.entryList({u"Corvane.conf.*"_qs}, QDir::Dirs).isEmpty() &&
+           waited.elapsed() < processTimeoutMs) {
+        QThread::msleep(5);
+    }
+    QFile planted(folder.filePath(u"planted"_qs));
+    QVERIFY(planted.open(QIODevice::WriteOnly) && planted.write("[General]\nOther=planted\n") > 0);
+    planted.close();
+    QVERIFY(std::rename(qPrintable(planted.fileName()), qPrintable(file_)) == 0);
+    QVERIFY(writer.waitForFinished(processTimeoutMs) && writer.exitCode() == 0);
+    QCOMPARE(contentOf(file_), QByteArray("[General]\nLastUser=new\nOther=planted\n"));
 }
 
 void TestSettingsDurability::racingWritersLeaveOneOfTheirNames()
@@ -196,23 +232,21 @@ void TestSettingsDurability::racingWritersLeaveOneOfTheirNames()
 
 void TestSettingsDurability::writeReachesTheDiskBeforeItCounts()
 {
-    const QString strace = QStandardPaths::findExecutable(u"strace"_qs);
-    QVERIFY2(!strace.isEmpty(), "strace is not installed (scripts/packages/test-hardening.txt)");
     const QString log = configHome_->filePath(u"trace"_qs);
     QProcess traced;
     start(traced,
-          QStringList{strace, u"-y"_qs, u"-e"_qs, u"trace=fsync,rename,renameat,renameat2"_qs,
+          QStringList{strace(), u"-y"_qs, u"-e"_qs, u"trace=fsync,rename,renameat,renameat2"_qs,
                       u"-o"_qs, log} +
               write(),
           {u"ann"_qs});
     QVERIFY(traced.waitForFinished(processTimeoutMs) && traced.exitCode() == 0);
 
-    // The new file is flushed before it is renamed over the old one, and the folder after. Only
-    // the settings folder counts: QSettings saves its private copy elsewhere in steps of its own.
-    // strace -y shows each descriptor's path.
+    // The new file is flushed before it is renamed over the old one, and the folder after; a new
+    // file goes where there is still nothing. strace -y shows each descriptor's path.
     const QString folder = QFileInfo(file_).path();
     const QRegularExpression flushed(u"^fsync\\(\\d+<(.*)>\\)\\s+= 0$"_qs);
-    const QRegularExpression renamed(u"^rename.*\"Corvane\\.conf\"\\)\\s+= 0$"_qs);
+    const QRegularExpression renamed(
+        u"^rename.*\"Corvane\\.conf\"(, RENAME_NOREPLACE)?\\)\\s+= 0$"_qs);
     QString calls;
     for (const QString& line : QString::fromUtf8(contentOf(log)).split(u'\n')) {
         const QString path = flushed.match(line).captured(1);
