@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # The program and its unit tests built with clang under AddressSanitizer (LeakSanitizer with it)
-# and UndefinedBehaviorSanitizer in a second build folder, and run there: every unit test, the
-# libFuzzer target's kept corpus, and the end-to-end checks of the window and of the Linux
-# program's starts and files, which drive the sanitized program. The unit tests run only here:
-# the sanitizers find all that the plain build's run would, and more. It passes when every test
-# passes and no sanitizer wrote a report, from any process. CORVANE_SANITIZER_BUILD_DIR names the
-# folder (build-sanitizers/ by default); the fuzz stage uses it too.
+# and UndefinedBehaviorSanitizer in a second build folder, and run there: every unit test (one of
+# them replays the libFuzzer target's kept inputs), and the end-to-end checks of the window and of
+# the Linux program's starts and files, which drive the sanitized program. The unit tests run
+# only here: the sanitizers find all that the plain build's run would, and more. It passes when
+# every test passes and no sanitizer wrote a report, from any process.
+# CORVANE_SANITIZER_BUILD_DIR names the folder (build-sanitizers/ by default); the fuzz stage uses
+# it too.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 source scripts/setup.sh
@@ -64,4 +65,4 @@ fi
 if [ "$status" -ne 0 ]; then
     fail "tests failed in the sanitizer build"
 fi
-say "ok: unit tests, the fuzz corpus and the end-to-end checks pass under AddressSanitizer, LeakSanitizer and UndefinedBehaviorSanitizer with no report"
+say "ok: unit tests and the end-to-end checks pass under AddressSanitizer, LeakSanitizer and UndefinedBehaviorSanitizer with no report"
