@@ -55,9 +55,12 @@ LOGIN, EXIT, USERNAME_BOX, PASSWORD_BOX = [
 BANNER = (200, 60)
 BACKGROUND_BELOW_BANNER = (100, 180)
 
-STAND_IN_OPENER = """#!/bin/sh
-# Records one start: its arguments, the focus tokens it was handed and its core-dump limits; in a
-# file of its own, named by the time, so that starts close together never share one.
+STAND_IN_OPENER = """#!/bin/bash
+# Records one start: its arguments, the focus tokens it was handed, its core-dump limits, and what
+# it inherited as a process (its session, standard input, blocked and ignored signals, as bash
+# hands them on to its own children: dash clears the mask it was given); in a file of its own,
+# named by the time, so that starts close together never share one. Then it stays, as a browser
+# does, until the test's home goes.
 record=$(mktemp "$RECORDS/.start-XXXXXX")
 {
   printf 'argc=%s\\n' "$#"
@@ -65,8 +68,12 @@ record=$(mktemp "$RECORDS/.start-XXXXXX")
   printf 'DESKTOP_STARTUP_ID=%s\\n' "${DESKTOP_STARTUP_ID-unset}"
   printf 'XDG_ACTIVATION_TOKEN=%s\\n' "${XDG_ACTIVATION_TOKEN-unset}"
   printf 'core=%s/%s\\n' "$(ulimit -S -c)" "$(ulimit -H -c)"
+  printf 'pid=%s\\nsession=%s\\nstdin=%s\\n' "$$" "$(cut -d' ' -f6 /proc/$$/stat)" \\
+    "$(readlink /proc/$$/fd/0)"
+  sed -n 's/^\\(SigBlk\\|SigIgn\\):[[:space:]]*/\\1=/p' /proc/self/status
 } > "$record"
 mv "$record" "$RECORDS/start-$(date +%s%N)-$$"
+while [ -d "$RECORDS" ]; do sleep 0.2; done
 """
 
 # The interface list every start sees unless a test stages another: one ethernet link, up, and no
@@ -438,8 +445,14 @@ class Desktop(unittest.TestCase):
     # What the program did
 
     def opener_starts(self):
+        # The starts recorded so far, each as its lines ("argc=1", "arg=...", ...).
         return [path.read_text().splitlines()
                 for path in sorted(pathlib.Path(self.records).glob("start-*"))]
+
+    def settled_opener_starts(self):
+        # Every start the program made before the action the test last saw it handle, each once it
+        # is recorded: a harness waits for a barrier that all those starts would have passed.
+        raise NotImplementedError
 
     def everything_stored(self):
         # Every byte the program could have left in files: those under the test's home.
@@ -495,6 +508,28 @@ class QtDesktop(Desktop):
         script = "(PATH=/usr/sbin:/usr/bin:/sbin:/bin && %s)" % " && ".join(
             [self.net_mount] + self.mounts)
         return private_mounts() + ["/bin/sh", "-c", script + ' && exec "$0" "$@"'] + command
+
+    def settled_opener_starts(self):
+        # The program goes on only once its opener's exec has succeeded, so each start it made
+        # before the action it last handled runs the stand-in, which records itself first and then
+        # stays: they are all recorded once every process running the stand-in has its record.
+        script = os.fsencode(os.path.join(self.home, "bin", "xdg-open"))
+
+        def running():
+            for pid in filter(str.isdigit, os.listdir("/proc")):
+                try:
+                    with open("/proc/%s/cmdline" % pid, "rb") as f:
+                        if f.read().split(b"\0")[1:2] == [script]:
+                            yield "pid=" + pid
+                except OSError:
+                    pass  # a process that went meanwhile
+
+        def settled():
+            starts = self.opener_starts()
+            recorded = {line for start in starts for line in start if line.startswith("pid=")}
+            return (starts,) if set(running()) <= recorded else None
+
+        return wait_for(settled, "every opener started to record itself")[0]
 
     def reachable_binary(self):
         # A copy of the program that any user can run, wherever the build lies.
