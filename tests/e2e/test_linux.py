@@ -27,21 +27,35 @@ def run_as_nobody(*command):
 
 
 class StartTest(QtDesktop):
-    def test_a_display_that_cannot_be_reached_is_reported_in_one_line(self):
-        # A display of this test's own that nobody serves: the next number up. The line ends in
-        # the system's own reason ("Connection refused" as a rule).
-        unserved = ":%d" % (int(self.xvfb.name[1:]) + 100)
-        for display, expected, reasons in [
-                (unserved, "Could not connect to the display %s: " % unserved,
-                 [os.strerror(error) for error in range(1, 134)]),
-                ("", "Could not connect to a display: ",
-                 ["neither DISPLAY nor WAYLAND_DISPLAY is set"])]:
-            with self.subTest(display=display):
-                self.env["DISPLAY"] = display
-                self.start(wait=False)
-                self.assertEqual(self.exit_status(), 1)
-                self.assertIn(self.stderr_text(),
-                              ["corvane: %s%s\n" % (expected, reason) for reason in reasons])
+    def test_a_start_that_cannot_reach_a_windowing_system_is_reported_in_one_line(self):
+        # (what the environment says, whether the program runs where no display is served, the
+        # line on standard error). Where none is served, the program has a network namespace of
+        # its own, with no other server's abstract socket and nothing on the loopback's X ports,
+        # and an empty folder of X sockets: no display of the host is reachable by any number.
+        alone = ["unshare", "--net", "sh", "-c",
+                 'PATH=/usr/sbin:/sbin:$PATH && ip link set lo up && exec "$0" "$@"']
+        here = self.xvfb.name
+        for changes, served, line in [
+                ({"DISPLAY": ":1"}, False,
+                 "Could not connect to the display :1: Connection refused"),
+                ({"DISPLAY": ""}, True,
+                 "Could not connect to a display: neither DISPLAY nor WAYLAND_DISPLAY is set"),
+                ({"DISPLAY": ":one"}, True,
+                 "Could not connect to the display :one: the display name is not valid"),
+                ({"DISPLAY": here + ".5"}, True,
+                 "Could not connect to the display %s.5: the display has no such screen" % here),
+                ({"QT_QPA_PLATFORM": "wayland", "WAYLAND_DISPLAY": "wayland-nobody"}, True,
+                 "Could not connect to the display wayland-nobody: No such file or directory"),
+                ({"QT_QPA_PLATFORM": "no-such-platform"}, True,
+                 "Could not start the windowing system: This application failed to start because"
+                 " no Qt platform plugin could be initialized")]:
+            with self.subTest(**changes):
+                self.env.update(changes)
+                self.mounts = [] if served else ["mount -t tmpfs none /tmp/.X11-unix"]
+                self.start(() if served else alone, wait=False)
+                self.assertEqual((self.exit_status(), self.stderr_text()),
+                                 (1, "corvane: %s\n" % line))
+                self.env.update(DISPLAY=here, QT_QPA_PLATFORM="xcb")
 
     def test_closed_standard_descriptors_are_opened_on_dev_null(self):
         window = self.start(["sh", "-c", 'exec "$0" "$@" <&- >&- 2>&-'])
