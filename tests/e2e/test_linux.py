@@ -7,7 +7,6 @@ import pwd
 import resource
 import shlex
 import shutil
-import signal
 import stat
 import subprocess
 import sys
@@ -70,19 +69,49 @@ class StartTest(QtDesktop):
 
     def test_a_standard_error_nobody_reads_ends_nothing(self):
         # Qt warns on standard error when XDG_RUNTIME_DIR is unset, and a failed Login is
-        # reported there too; nobody reads that pipe. The browser gets SIGPIPE's default back.
+        # reported there too; nobody reads that pipe.
         del self.env["XDG_RUNTIME_DIR"]
         os.makedirs(self.settings_file)
-        put(os.path.join(self.home, "bin", "xdg-open"), b'#!/bin/sh\ngrep SigIgn /proc/$$/status'
-            b' > "$RECORDS/.0" && mv "$RECORDS/.0" "$RECORDS/start-0"\n', 0o755)
         self.start([sys.executable, "-c", "import os, signal, sys; r, w = os.pipe(); os.close(r); "
                     "os.dup2(w, 2); signal.signal(signal.SIGPIPE, signal.SIG_DFL); "
                     "os.execvp(sys.argv[1], sys.argv[1:])"])
         self.click(LOGIN)
         self.dismiss(wait_for(self.message_boxes, "the failure box")[0])
+        self.exit_program()
+
+
+class BrowserTest(QtDesktop):
+    def test_the_browser_runs_on_its_own(self):
+        # The program started with signals blocked and standard input on a file, as a parent may
+        # leave them (and without the ignored signals Python keeps for itself). The browser stays
+        # open: the window answers meanwhile; the program keeps no process of it, not even one
+        # ended and not waited for; and the browser has a session of its own, standard input on
+        # /dev/null, and no signal blocked or ignored (the program ignores SIGPIPE).
+        put(os.path.join(self.home, "input"), b"typed ahead\n")
+        self.start([sys.executable, "-c", "import os, signal as s, sys; s.pthread_sigmask("
+                    "s.SIG_BLOCK, {s.SIGUSR1, s.SIGTERM}); s.signal(s.SIGPIPE, s.SIG_DFL); "
+                    "s.signal(s.SIGXFSZ, s.SIG_DFL); os.dup2(os.open(sys.argv[1], os.O_RDONLY), 0);"
+                    " os.execv(sys.argv[2], sys.argv[2:])", os.path.join(self.home, "input")])
         self.click(BANNER)
-        ignored = wait_for(self.opener_starts, "the browser's start")[0][0].split()[1]
-        self.assertEqual(int(ignored, 16) & (1 << (signal.SIGPIPE - 1)), 0)
+        self.click(LOGIN)
+        wait_for(lambda: self.stored_name() == "Username", "Login, while the browser runs")
+        [start] = self.settled_opener_starts()
+        browser = dict(line.split("=", 1) for line in start)
+
+        def process(pid):
+            # /proc/PID/stat after the command's name (state, parent, group, session, ...), or
+            # nothing for a process that went meanwhile.
+            try:
+                with open("/proc/%s/stat" % pid) as f:
+                    return f.read().rsplit(")", 1)[1].split()
+            except OSError:
+                return [None, None]
+
+        self.assertIn(process(browser["pid"])[0], ("R", "S"))
+        self.assertEqual([pid for pid in filter(str.isdigit, os.listdir("/proc"))
+                          if process(pid)[1] == str(self.process.pid)], [])
+        self.assertEqual([browser[key] for key in ("session", "stdin", "SigBlk", "SigIgn")],
+                         [browser["pid"], "/dev/null", "0" * 16, "0" * 16])
         self.exit_program()
 
 
