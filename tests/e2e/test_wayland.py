@@ -14,8 +14,11 @@ import unittest
 from harness import CLIENT, QtDesktop, wait_for
 
 SOCKET = "corvane-test"
-# A message as libwayland prints it: "[time]  -> object@id.name(arguments)", an event without "->".
-MESSAGE = re.compile(r"^\[\s*[\d.]+\]\s+(-> )?(\w+)@(\d+)\.(\w+)\((.*)\)$", re.MULTILINE)
+# A message as libwayland prints it: "[time]  -> interface@id.name(arguments)", an event without
+# "->". Since libwayland 1.23 a queue's name may follow the time ("{Default Queue}"), an object is
+# "interface#id", and an event for an object already gone is marked "discarded".
+MESSAGE = re.compile(r"^\[\s*[\d.]+\]\s+(?:\{[^}]*\}\s+)?(-> )?(?:discarded )?(\w+)[@#](\d+)\."
+                     r"(\w+)\((.*)\)$", re.MULTILINE)
 
 
 class WaylandTest(QtDesktop):
@@ -51,7 +54,8 @@ class WaylandTest(QtDesktop):
         surface = xdg_surface = frame = attached = None
         toplevel, buffers, regions, state = {}, {}, {}, {}
         for sent, interface, number, name, arguments in MESSAGE.findall(self.stderr_text()):
-            ids = [int(n) for n in re.findall(r"-?\d+", arguments)]
+            # The numbers among the arguments, an object's number without its interface's name.
+            ids = [int(n) for n in re.findall(r"-?\d+", re.sub(r"\w+[@#](?=\d)", "", arguments))]
             if sent and interface == "xdg_toplevel":
                 toplevel.setdefault(name, []).append(arguments)
             elif name == "get_xdg_surface":
