@@ -52,7 +52,7 @@ in_background() {
         for stage; do run_stage "$stage" || exit 1; done' bash "$@" >"$logs/$name" 2>&1 &
     jobs_running+=("$!:$name")
 }
-in_background sanitizers 32-sanitizers.sh 33-fuzz.sh
+in_background sanitizers 32-sanitizers.sh
 in_background windows 60-windows.sh
 
 say "the program is built, after $SECONDS s"

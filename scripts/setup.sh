@@ -88,8 +88,8 @@ setup_build() {
 }
 
 # configure_sanitizer_build FOLDER: the clang build under AddressSanitizer and
-# UndefinedBehaviorSanitizer that the sanitizer and fuzz stages share. Its program runs a few
-# times slower, so each end-to-end suite may take 900 s.
+# UndefinedBehaviorSanitizer, with the libFuzzer target, that the sanitizer stage runs. Its
+# program runs a few times slower, so each end-to-end suite may take 900 s.
 configure_sanitizer_build() {
     local sanitizers=address,undefined
     # -O1: the sanitizers' own advice, and a quicker build than -O2.
