@@ -121,6 +121,19 @@ def require(test, capability):
     test.skipTest("this machine lacks " + what)
 
 
+# Processes
+
+def processes():
+    # Every process as (its number, its command line's words, the fields of /proc/PID/stat after
+    # its name: state, parent, group, session, ...); one that goes meanwhile is left out.
+    for pid in filter(str.isdigit, os.listdir("/proc")):
+        try:
+            with open("/proc/%s/cmdline" % pid, "rb") as command, open("/proc/%s/stat" % pid) as st:
+                yield pid, command.read().split(b"\0"), st.read().rsplit(")", 1)[1].split()
+        except OSError:
+            pass
+
+
 # Waiting on the program
 
 def wait_for(predicate, what, timeout=TIMEOUT):
@@ -517,19 +530,11 @@ class QtDesktop(Desktop):
         # stays: they are all recorded once every process running the stand-in has its record.
         script = os.fsencode(os.path.join(self.home, "bin", "xdg-open"))
 
-        def running():
-            for pid in filter(str.isdigit, os.listdir("/proc")):
-                try:
-                    with open("/proc/%s/cmdline" % pid, "rb") as f:
-                        if f.read().split(b"\0")[1:2] == [script]:
-                            yield "pid=" + pid
-                except OSError:
-                    pass  # a process that went meanwhile
-
         def settled():
             starts = self.opener_starts()
-            recorded = {line for start in starts for line in start if line.startswith("pid=")}
-            return (starts,) if set(running()) <= recorded else None
+            recorded = {line[4:] for start in starts for line in start if line.startswith("pid=")}
+            running = {pid for pid, command, _ in processes() if command[1:2] == [script]}
+            return (starts,) if running <= recorded else None
 
         return wait_for(settled, "every opener started to record itself")[0]
 

@@ -73,9 +73,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     records[0].dwSize = rasConnSize;
     std::uint32_t byteCount = sizeof records;
     std::int32_t count = -1;
-    require(ras.RasEnumConnectionsA(records, &byteCount, &count) == SUCCESS, "a list is listed");
-    require(count == 0 || count == 1, "one entry lists one link or none");
-    require(byteCount == static_cast<std::uint32_t>(count) * rasConnSize, "the byte count");
+    require(ras.RasEnumConnectionsA(records, &byteCount, &count) == SUCCESS &&
+                (count == 0 || count == 1) &&
+                byteCount == static_cast<std::uint32_t>(count) * rasConnSize,
+            "one entry lists one link or none, with the byte count to match");
     require(records[count].hrasconn == 0 && records[count].szEntryName[0] == '\0',
             "nothing written past the list");
     if (count == 1) {
