@@ -72,8 +72,10 @@ std::string x11Reason(const std::string& display)
     if (connect == nullptr || hasError == nullptr) {
         return "the X11 library libxcb.so.1 is not usable";
     }
+    // libxcb checks the screen's number against the server's screens only when asked for it.
+    int screen = 0;
     errno = 0;
-    void* connection = connect(display.c_str(), nullptr);
+    void* connection = connect(display.c_str(), &screen);
     const int error = errno;
     switch (hasError(connection)) {
     case xcbConnectionError:

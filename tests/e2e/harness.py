@@ -30,8 +30,10 @@ from Xlib import X, Xatom, display, error, protocol
 # How long any one step may take; a program run under valgrind needs many times more.
 TIMEOUT = float(os.environ.get("CORVANE_TIMEOUT", "20"))
 # How long after an action that must do nothing the program is kept running before the test's
-# final count, so that an action it wrongly put off for a while would have run.
-LATE = TIMEOUT / 10
+# final count, so that an action it wrongly put off for a while would have run. Such an action
+# waits on the clock, not on the program's speed, so this does not grow with TIMEOUT: under
+# valgrind it would only idle.
+LATE = 2.0
 ASSETS_DIR = os.environ.get("CORVANE_ASSETS", "")
 # The settings of AddressSanitizer, LeakSanitizer and UndefinedBehaviorSanitizer.
 SANITIZER_SETTINGS = ("ASAN_OPTIONS", "LSAN_OPTIONS", "UBSAN_OPTIONS")
@@ -55,9 +57,12 @@ LOGIN, EXIT, USERNAME_BOX, PASSWORD_BOX = [
 BANNER = (200, 60)
 BACKGROUND_BELOW_BANNER = (100, 180)
 
-STAND_IN_OPENER = """#!/bin/sh
-# Records one start: its arguments, the focus tokens it was handed and its core-dump limits; in a
-# file of its own, named by the time, so that starts close together never share one.
+STAND_IN_OPENER = """#!/bin/bash
+# Records one start: its arguments, the focus tokens it was handed, its core-dump limits, and what
+# it inherited as a process (its session, standard input, blocked and ignored signals, as bash
+# hands them on to its own children: dash clears the mask it was given); in a file of its own,
+# named by the time, so that starts close together never share one. Then it stays, as a browser
+# does, until the test's home goes.
 record=$(mktemp "$RECORDS/.start-XXXXXX")
 {
   printf 'argc=%s\\n' "$#"
@@ -65,8 +70,12 @@ record=$(mktemp "$RECORDS/.start-XXXXXX")
   printf 'DESKTOP_STARTUP_ID=%s\\n' "${DESKTOP_STARTUP_ID-unset}"
   printf 'XDG_ACTIVATION_TOKEN=%s\\n' "${XDG_ACTIVATION_TOKEN-unset}"
   printf 'core=%s/%s\\n' "$(ulimit -S -c)" "$(ulimit -H -c)"
+  printf 'pid=%s\\nsession=%s\\nstdin=%s\\n' "$$" "$(cut -d' ' -f6 /proc/$$/stat)" \\
+    "$(readlink /proc/$$/fd/0)"
+  sed -n 's/^\\(SigBlk\\|SigIgn\\):[[:space:]]*/\\1=/p' /proc/self/status
 } > "$record"
 mv "$record" "$RECORDS/start-$(date +%s%N)-$$"
+while [ -d "$RECORDS" ]; do sleep 0.2; done
 """
 
 # The interface list every start sees unless a test stages another: one ethernet link, up, and no
@@ -110,6 +119,19 @@ def require(test, capability):
         with open(log, "a") as f:
             f.write("%s\t%s\tthis machine lacks %s\n" % (capability, test.id(), what))
     test.skipTest("this machine lacks " + what)
+
+
+# Processes
+
+def processes():
+    # Every process as (its number, its command line's words, the fields of /proc/PID/stat after
+    # its name: state, parent, group, session, ...); one that goes meanwhile is left out.
+    for pid in filter(str.isdigit, os.listdir("/proc")):
+        try:
+            with open("/proc/%s/cmdline" % pid, "rb") as command, open("/proc/%s/stat" % pid) as st:
+                yield pid, command.read().split(b"\0"), st.read().rsplit(")", 1)[1].split()
+        except OSError:
+            pass
 
 
 # Waiting on the program
@@ -438,8 +460,14 @@ class Desktop(unittest.TestCase):
     # What the program did
 
     def opener_starts(self):
+        # The starts recorded so far, each as its lines ("argc=1", "arg=...", ...).
         return [path.read_text().splitlines()
                 for path in sorted(pathlib.Path(self.records).glob("start-*"))]
+
+    def settled_opener_starts(self):
+        # Every start the program made before the action the test last saw it handle, each once it
+        # is recorded: a harness waits for a barrier that all those starts would have passed.
+        raise NotImplementedError
 
     def everything_stored(self):
         # Every byte the program could have left in files: those under the test's home.
@@ -495,6 +523,20 @@ class QtDesktop(Desktop):
         script = "(PATH=/usr/sbin:/usr/bin:/sbin:/bin && %s)" % " && ".join(
             [self.net_mount] + self.mounts)
         return private_mounts() + ["/bin/sh", "-c", script + ' && exec "$0" "$@"'] + command
+
+    def settled_opener_starts(self):
+        # The program goes on only once its opener's exec has succeeded, so each start it made
+        # before the action it last handled runs the stand-in, which records itself first and then
+        # stays: they are all recorded once every process running the stand-in has its record.
+        script = os.fsencode(os.path.join(self.home, "bin", "xdg-open"))
+
+        def settled():
+            starts = self.opener_starts()
+            recorded = {line[4:] for start in starts for line in start if line.startswith("pid=")}
+            running = {pid for pid, command, _ in processes() if command[1:2] == [script]}
+            return (starts,) if running <= recorded else None
+
+        return wait_for(settled, "every opener started to record itself")[0]
 
     def reachable_binary(self):
         # A copy of the program that any user can run, wherever the build lies.

@@ -14,8 +14,11 @@ import unittest
 from harness import CLIENT, QtDesktop, wait_for
 
 SOCKET = "corvane-test"
-# A message as libwayland prints it: "[time]  -> object@id.name(arguments)", an event without "->".
-MESSAGE = re.compile(r"^\[\s*[\d.]+\]\s+(-> )?(\w+)@(\d+)\.(\w+)\((.*)\)$", re.MULTILINE)
+# A message as libwayland prints it: "[time]  -> interface@id.name(arguments)", an event without
+# "->". Since libwayland 1.23 a queue's name may follow the time ("{Default Queue}"), an object is
+# "interface#id", and an event for an object already gone is marked "discarded".
+MESSAGE = re.compile(r"^\[\s*[\d.]+\]\s+(?:\{[^}]*\}\s+)?(-> )?(?:discarded )?(\w+)[@#](\d+)\."
+                     r"(\w+)\((.*)\)$", re.MULTILINE)
 
 
 class WaylandTest(QtDesktop):
@@ -51,7 +54,8 @@ class WaylandTest(QtDesktop):
         surface = xdg_surface = frame = attached = None
         toplevel, buffers, regions, state = {}, {}, {}, {}
         for sent, interface, number, name, arguments in MESSAGE.findall(self.stderr_text()):
-            ids = [int(n) for n in re.findall(r"-?\d+", arguments)]
+            # The numbers among the arguments, an object's number without its interface's name.
+            ids = [int(n) for n in re.findall(r"-?\d+", re.sub(r"\w+[@#](?=\d)", "", arguments))]
             if sent and interface == "xdg_toplevel":
                 toplevel.setdefault(name, []).append(arguments)
             elif name == "get_xdg_surface":
@@ -104,25 +108,17 @@ class WaylandTest(QtDesktop):
     def keys(self, *keys):
         self.tool("xdotool", "key", "--delay", 30, *keys, check=True)
 
-    def exit_by_keyboard(self):
-        self.keys("Tab", "space")  # from Login to Exit
-        self.assertEqual(self.exit_status(), 0)
-        # Nothing but the protocol on stderr: no warning from Qt's Wayland plugin.
-        self.assertEqual(self.not_protocol(), [])
-
-    def test_a_name_typed_on_wayland_is_remembered(self):
+    def test_a_name_typed_on_wayland_is_stored(self):
+        # (That a stored name comes back at the next start does not depend on the windowing
+        # system: test_window.py shows it.)
         self.start_on_weston()
         # Login, Exit, the user-name box: type a name, then on through the password box to Login.
         self.keys("Tab", "Tab", "a", "l", "i", "c", "e", "Tab", "Tab", "space")
         wait_for(lambda: self.stored_name() == "alice", "Login to store the typed name")
-        self.exit_by_keyboard()
-
-        self.start_on_weston()
-        # A Tab into the box selects its text: End keeps it, to add to it.
-        self.keys("Tab", "Tab", "End", "x", "Tab", "Tab", "space")
-        wait_for(lambda: self.stored_name() == "alicex", "Login to store the name shown, plus x")
-        self.exit_by_keyboard()
-
+        self.keys("Tab", "space")  # from Login to Exit
+        self.assertEqual(self.exit_status(), 0)
+        # Nothing but the protocol on stderr: no warning from Qt's Wayland plugin.
+        self.assertEqual(self.not_protocol(), [])
 
 if __name__ == "__main__":
     unittest.main()

@@ -4,6 +4,7 @@
 #include "platform/linux/sysfsrasapi.h"
 
 #include <cstring>
+#include <map>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -120,7 +121,6 @@ void TestSysfsRasApi::lists_data()
     using H = QList<quint32>;
     using N = QStringList;
     const quint32 connected = RASCS_Connected;
-    // A list without any PPP link is the fuzz corpus's (ethernet, loopback, tunnel).
     QTest::newRow("by index, not by name")
         << QList{ppp(u"ppp10"_s, 3), ppp(u"eth0"_s, 2, "1"), ppp(u"ppp2"_s, 9), ppp(u"ppp1"_s, 7)}
         << H{3, 7, 9} << N{u"ppp10"_s, u"ppp1"_s, u"ppp2"_s} << connected;
@@ -130,23 +130,19 @@ void TestSysfsRasApi::lists_data()
     QTest::newRow("a name longer than the record's field")
         << QList{ppp(longName, 3)} << H{3} << N{longName} << connected;
 
-    // Flags or a carrier that cannot be read count as down or as none. What readable ones say
-    // (up with a carrier is connected; up without one, still authenticating; down, still
-    // connecting its device) is the fuzz target's to vary, from its kept corpus (tests/fuzz/).
-    const auto state = [](const char* row, const QByteArray& flags, const QByteArray& carrier,
-                          quint32 expected) {
-        QTest::newRow(row) << QList{Entry{u"ppp0"_s, "512\n", "7\n", flags, carrier}} << H{7}
-                           << N{u"ppp0"_s} << expected;
-    };
-    for (const QByteArray& unreadable : {absent, folder, endless, selfLink}) {
-        state(("flags " + unreadable).constData(), unreadable, "1\n", RASCS_ConnectDevice);
-        state(("up, carrier " + unreadable).constData(), "0x1091\n", unreadable,
-              RASCS_Authenticate);
-    }
+    // Flags or a carrier that cannot be read count as down or as none; every way a file can be
+    // unreadable is the type's rows', below, through the same reading. What readable ones say (up
+    // with a carrier is connected; up without one, still authenticating; down, still connecting
+    // its device) are the kept fuzz inputs' rows, below.
+    QTest::newRow("flags absent") << QList{Entry{u"ppp0"_s, "512\n", "7\n", absent, "1\n"}} << H{7}
+                                  << N{u"ppp0"_s} << quint32{RASCS_ConnectDevice};
+    QTest::newRow("up, carrier absent")
+        << QList{Entry{u"ppp0"_s, "512\n", "7\n", "0x1091\n", absent}} << H{7} << N{u"ppp0"_s}
+        << quint32{RASCS_Authenticate};
 
     // Each of these lists a good ppp0 and one entry that is no connection: files that are no
     // attributes, and entries that are no interface. What an attribute file may hold, how long
-    // it may be and a missing index are the fuzz corpus's (ppp-type-too-long, ppp-type-only).
+    // it may be and a missing index are the kept fuzz inputs' rows, below.
     const auto odd = [](const QByteArray& type, const QByteArray& index, const QByteArray& listed) {
         return Entry{u"odd"_s, type, index, "0x1091\n", "1\n", listed};
     };
@@ -156,13 +152,43 @@ void TestSysfsRasApi::lists_data()
         {"type a FIFO", odd(fifo, "3\n", {})},
         {"type endless", odd(endless, "3\n", {})},
         {"type a link to itself", odd(selfLink, "3\n", {})},
-        {"index endless", odd("512\n", endless, {})},
         {"a dangling link", odd("512\n", "3\n", "dangling")},
         {"a link loop", odd("512\n", "3\n", "loop")},
         {"a plain file", odd("512\n", "3\n", "file")},
     };
     for (const auto& [row, entry] : odds) {
         QTest::newRow(row) << QList{entry, ppp(u"ppp0"_s, 2)} << H{2} << N{u"ppp0"_s} << connected;
+    }
+
+    // The fuzz target's kept inputs, replayed: each holds one link's type, ifindex, flags and
+    // carrier, separated by NUL bytes, and a file the input does not reach is absent. These list
+    // their link, with its handle and state; every other lists nothing (ppp-index-zero among
+    // them: the kernel numbers interfaces from 1, and handle 0 means no connection).
+    const std::map<QString, std::pair<quint32, quint32>> listing = {
+        {u"ppp-connected"_s, {7, connected}},
+        {u"ppp-no-newlines"_s, {7, connected}},
+        {u"ppp-leading-zeros"_s, {7, connected}},
+        {u"ppp-largest-index"_s, {4294967295U, connected}},
+        {u"ppp-up-no-carrier"_s, {7, RASCS_Authenticate}},
+        {u"ppp-down"_s, {8, RASCS_ConnectDevice}},
+        {u"ppp-flags-zero"_s, {9, RASCS_ConnectDevice}}};
+    const QDir corpus(QStringLiteral(CORVANE_FUZZ_CORPUS));
+    const QStringList inputs = corpus.entryList(QDir::Files);
+    if (inputs.isEmpty()) {
+        qFatal("no kept fuzz inputs in %s", qPrintable(corpus.path()));
+    }
+    for (const QString& input : inputs) {
+        QFile file(corpus.filePath(input));
+        if (!file.open(QIODevice::ReadOnly)) {
+            qFatal("%s: %s", qPrintable(file.fileName()), qPrintable(file.errorString()));
+        }
+        QList<QByteArray> fields = file.readAll().split('\0');
+        fields.resize(4, absent);
+        const auto [handle, linkState] =
+            listing.contains(input) ? listing.at(input) : std::pair<quint32, quint32>{};
+        QTest::newRow(qPrintable(u"kept input "_s + input))
+            << QList{Entry{u"ppp0"_s, fields[0], fields[1], fields[2], fields[3]}}
+            << (handle != 0 ? H{handle} : H{}) << N{u"ppp0"_s} << linkState;
     }
 }
 
@@ -192,9 +218,12 @@ void TestSysfsRasApi::lists()
         QCOMPARE(QByteArray(records[i].szDeviceType), "ppp");
         QCOMPARE(QByteArray(records[i].szDeviceName), names[i].toUtf8().left(deviceNameLength - 1));
     }
-    // The first record past the list keeps its zeros.
+    // The first record past the list keeps its zeros: with no list, the first record.
     QCOMPARE(records[handles.size()].hrasconn, 0U);
     QCOMPARE(QByteArray(records[handles.size()].szEntryName), "");
+    if (handles.isEmpty()) {
+        return;
+    }
     RASCONNSTATUSA status{};
     status.dwSize = rasConnStatusSize;
     status.dwError = 1;
