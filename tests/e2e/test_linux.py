@@ -343,95 +343,80 @@ class SettingsFileTest(QtDesktop):
                 self.assertIsNone(self.process.poll())
                 self.exit_program()
 
-    def test_root_in_a_users_files_acts_with_the_users_rights(self):
+    def test_where_the_file_is_and_whose_rights_make_it(self):
         require(self, "root")
+        # Root with the HOME of another user, nobody, as `sudo -E` or `su -m` start it, works with
+        # nobody's rights: what it makes is theirs, and what they plant leads it nowhere they could
+        # not go. Root's own folder and file, which nobody may neither read nor write:
         give_to_nobody(self.home)
-        nobody = (NOBODY.pw_uid, NOBODY.pw_gid)
-        # Root's own, which the user may neither read nor write: a folder and a file in it.
         secret = os.path.join(tempfile.mkdtemp(), "root-only")
         self.addCleanup(shutil.rmtree, os.path.dirname(secret))
         os.mkdir(secret, 0o755)
         put(os.path.join(secret, "secret.conf"), b"[General]\nLastUser=root's secret\n", 0o600)
         root_before = snapshot(os.path.dirname(secret))
-        folder = os.path.dirname(self.settings_file)
-        # (what the user plants, the first folder of theirs Login makes, what the box shows, why
-        # Login refuses)
-        for plant, made, shown, refusal in [
-                # Root with the user's HOME, as `sudo -E` or `su -m` start it: the file and the
-                # folders made for it are the user's, and stay so at a second Login.
-                (None, self.config_home, "Username", None),
-                (None, None, "ann", None),
+        home = os.fsencode(self.home)
+        default = home + b"/.config/Corvane/Corvane.conf"
+        # (XDG_CONFIG_HOME, HOME, what nobody plants, what the box shows, why Login refuses)
+        for n, (xdg, home_variable, plant, shown, refusal) in enumerate([
+                (home + b"/caf\xe9", home, None, "Username", None),
+                (None, home, None, "Username", None),
+                # A second Login keeps the file nobody's.
+                (None, home, None, "ann 1", None),
                 # A link to root's file, and one to a name in root's folder.
-                ("secret.conf", None, "Username", "Permission denied"),
-                ("new.conf", None, "Username", "Permission denied"),
+                (None, home, "secret.conf", "Username", "Permission denied"),
+                (None, home, "new.conf", "Username", "Permission denied"),
                 # The folder Login has just made, swapped for a link to root's folder before the
                 # program takes it in hand (strace holds the program there).
-                ("a swapped folder", folder, "Username", "Not a directory")]:
-            with self.subTest(plant=plant):
-                if made:
-                    shutil.rmtree(made, ignore_errors=True)
+                (None, home, "a swapped folder", "Username", "Not a directory"),
+                # Without HOME, run as nobody: the password database's home.
+                (None, None, None, "Username", None)]):
+            with self.subTest(n=n, XDG_CONFIG_HOME=xdg, HOME=home_variable, plant=plant):
+                for name, value in (("XDG_CONFIG_HOME", xdg), ("HOME", home_variable)):
+                    self.env.pop(name, None)
+                    if value is not None:
+                        self.env[name] = os.fsdecode(value)
+                expected = os.fsdecode((xdg + b"/Corvane/Corvane.conf") if xdg else default
+                                       if home_variable else os.fsencode(NOBODY.pw_dir) +
+                                       b"/.config/Corvane/Corvane.conf")
+                folder = os.path.dirname(expected)
+                wrapper = run_as_nobody(self.reachable_binary()) if home_variable is None else []
                 if plant in ("secret.conf", "new.conf"):
-                    os.remove(self.settings_file)
-                    os.symlink(os.path.join(secret, plant), self.settings_file)
-                wrapper = []
+                    os.remove(expected)
+                    os.symlink(os.path.join(secret, plant), expected)
                 if plant == "a swapped folder":
+                    shutil.rmtree(folder)
                     # -D: the program keeps its process, which the harness knows it by. A traced
                     # process cannot be checked for leaks.
                     if "ASAN_OPTIONS" in self.env:
                         self.env["ASAN_OPTIONS"] += ":detect_leaks=0"
-                    wrapper = ["strace", "-D", "-o", "/dev/null", "-P", self.config_home,
+                    wrapper = ["strace", "-D", "-o", "/dev/null", "-P", os.path.dirname(folder),
                                "-e", "inject=mkdirat:delay_exit=3000000:when=1"]
                 self.start(wrapper)
                 self.assertEqual(self.box_text(USERNAME_BOX), shown)
-                self.replace_text(USERNAME_BOX, "ann")
+                self.replace_text(USERNAME_BOX, "ann %d" % n)
                 self.click(LOGIN)
                 if plant == "a swapped folder":
                     wait_for(lambda: os.path.isdir(folder), "the new folder")
                     os.rename(folder, folder + ".away")
                     os.symlink(secret, folder)
-                if refusal:
-                    self.dismiss(wait_for(self.message_boxes, "the failure box")[0])
-                    self.assertIn(refusal + "\n", self.stderr_text())
-                else:
-                    wait_for(lambda: os.path.exists(self.settings_file), "the settings file")
-                    self.assertEqual([os.stat(p)[4:6] for p in (
-                        self.config_home, folder, self.settings_file)], [nobody] * 3)
-                self.assertEqual(snapshot(os.path.dirname(secret)), root_before)
-                self.exit_program()
-
-    def test_where_the_file_is(self):
-        require(self, "root")
-        # The home folders XDG_CONFIG_HOME or HOME name, or the password database's; each start
-        # runs as root with the HOME of another user, nobody, or as nobody.
-        give_to_nobody(self.home)
-        # (XDG_CONFIG_HOME, HOME, the file Login writes or refuses, as bytes)
-        home = os.fsencode(self.home)
-        for n, (xdg, home_variable, expected) in enumerate([
-                (home + b"/caf\xe9", home, home + b"/caf\xe9/Corvane/Corvane.conf"),
-                (None, home, home + b"/.config/Corvane/Corvane.conf"),
-                (None, None, os.fsencode(NOBODY.pw_dir) + b"/.config/Corvane/Corvane.conf")]):
-            with self.subTest(n=n, XDG_CONFIG_HOME=xdg, HOME=home_variable):
-                for name, value in (("XDG_CONFIG_HOME", xdg), ("HOME", home_variable)):
-                    self.env.pop(name, None)
-                    if value is not None:
-                        self.env[name] = os.fsdecode(value)
-                # Without HOME, as the user the password database knows as nobody.
-                self.start(run_as_nobody(self.reachable_binary()) if home_variable is None else ())
-                self.replace_text(USERNAME_BOX, "ann %d" % n)
-                self.click(LOGIN)
-                missing = os.fsdecode(expected)
+                # Where nobody may make no folder, the failure names the first it tried.
+                missing = expected
                 while not os.path.exists(os.path.dirname(missing)):
                     missing = os.path.dirname(missing)
                 above = os.stat(os.path.dirname(missing))
-                if home_variable is not None or (above.st_uid, above.st_mode & 0o200) == (
+                if home_variable is None and (above.st_uid, above.st_mode & 0o200) != (
                         NOBODY.pw_uid, 0o200):
-                    wait_for(lambda: os.path.exists(expected) and b"LastUser=ann %d\n" % n in
-                             pathlib.Path(os.fsdecode(expected)).read_bytes(), os.fsdecode(expected))
-                    self.assertEqual(os.stat(expected)[4:6], (NOBODY.pw_uid, NOBODY.pw_gid))
-                else:
-                    # Where nobody may make no folder, the failure names the first it tried.
+                    refusal = "Could not create the folder %s: " % missing
+                if refusal:
                     self.dismiss(wait_for(self.message_boxes, "the failure box")[0])
-                    self.assertLogged("Could not create the folder %s: " % missing)
+                    self.assertIn(refusal, self.stderr_text())
+                else:
+                    wait_for(lambda: os.path.exists(expected) and b"LastUser=ann %d\n" % n in
+                             pathlib.Path(expected).read_bytes(), expected)
+                    self.assertEqual({os.stat(p)[4:6] for p in (
+                        os.path.dirname(folder), folder, expected)},
+                        {(NOBODY.pw_uid, NOBODY.pw_gid)})
+                self.assertEqual(snapshot(os.path.dirname(secret)), root_before)
                 self.exit_program()
 
 
