@@ -66,8 +66,10 @@ private:
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(u"XDG_CONFIG_HOME"_qs, configHome_->path());
         // In a sanitizer build: LeakSanitizer cannot check a process under ptrace.
-        environment.insert(u"ASAN_OPTIONS"_qs,
-                           environment.value(u"ASAN_OPTIONS"_qs) + u":detect_leaks=0"_qs);
+        if (arguments.first() == strace()) {
+            environment.insert(u"ASAN_OPTIONS"_qs,
+                               environment.value(u"ASAN_OPTIONS"_qs) + u":detect_leaks=0"_qs);
+        }
         writer.setProcessEnvironment(environment);
         writer.start(arguments.first(), arguments.mid(1));
         writer.write(names.join(QChar(u'\0')).toUtf8());
