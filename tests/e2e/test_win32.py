@@ -56,6 +56,16 @@ def windows_path(path):
     return "Z:" + path
 
 
+def system_folder():
+    # The prefix's system folder as the program sees it: a 32-bit program (machine 0x14C in its
+    # PE header, whose place is at 0x3C) in a 64-bit prefix finds its "system32" in syswow64.
+    with open(BINARY, "rb") as f:
+        head = f.read(4096)
+    machine = struct.unpack_from("<H", head, struct.unpack_from("<I", head, 0x3C)[0] + 4)[0]
+    wow = machine == 0x14C and os.path.isdir(os.path.join(WINDOWS_FOLDER, "syswow64"))
+    return "syswow64" if wow else "system32"
+
+
 def scaled(rect, dpi):
     # A rectangle of the layout at `dpi`, its edges rounded as the program's MulDiv rounds them.
     def edge(v):
@@ -211,7 +221,7 @@ class Win32Desktop(Desktop):
             return ()
         name = "corvane_scripted_rasapi_nostatus" if state == "without status" \
             else "corvane_scripted_rasapi"
-        self.replace_in_prefix(os.path.join("system32", "rasapi32.dll"),
+        self.replace_in_prefix(os.path.join(system_folder(), "rasapi32.dll"),
                                os.path.join(HELPERS, name + ".dll"))
         self.env["CORVANE_RASAPI"] = DIALUP[state]
         self.env["WINEDLLOVERRIDES"] += ";rasapi32=n"
@@ -410,6 +420,15 @@ class Win32WindowTest(WindowChecks, Win32Desktop):
         wait_for(lambda: self.stored_name() == "Username", "Login, after the action")
         self.assertEqual(self.opener_starts(), [["argc=1", "arg=" + self.OPENED_URL]])
         self.exit_program()
+
+
+def bitness_dependent():
+    # What depends on the program's bitness: the dial-up records and their binding, and the DLLs
+    # loaded at run time. The second architecture runs only these where the first runs all.
+    return unittest.TestSuite(Win32WindowTest(name) for name in (
+        "test_only_the_first_listed_link_decides", "test_box_when_the_dialup_list_cannot_be_read",
+        "test_box_when_a_dialup_function_cannot_be_bound", "test_box_when_the_start_fails",
+        "test_what_lies_beside_the_program_or_in_its_folder_is_never_taken_for_the_systems"))
 
 
 class ExecutableTest(unittest.TestCase):

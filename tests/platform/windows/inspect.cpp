@@ -6,9 +6,9 @@
 //                                   role, name, description, value ("denied" when refused),
 //                                   state, screen location, default action and children
 //   corvane_inspect do TITLE NAME   runs the default action of the one visible object named NAME
-//   corvane_inspect boxes           every visible message box titled "Corvane": its text, buttons
-//                                   in order, the screen rectangle of its icon and the title of
-//                                   the window that owns it
+//   corvane_inspect boxes [TITLE]   every visible message box titled TITLE ("Corvane" if not
+//                                   given): its text, buttons in order, the screen rectangle of
+//                                   its icon and the title of the window that owns it
 //   corvane_inspect password TITLE  what another program gets of the password box of the window
 //                                   titled TITLE: its text (WM_GETTEXT), length, first line
 //                                   (EM_GETLINE), and its mask after asking for none
@@ -261,11 +261,11 @@ std::string describeBox(HWND box)
            ", \"owner\": " + (owner != nullptr ? quoted(windowText(owner)) : "null") + "}";
 }
 
-std::string messageBoxes()
+std::string messageBoxes(const wchar_t* title)
 {
     std::string out = "[";
     // The dialog class of message boxes; FindWindowEx goes through the top-level windows.
-    for (HWND box = nullptr; (box = FindWindowExW(nullptr, box, L"#32770", L"Corvane"));) {
+    for (HWND box = nullptr; (box = FindWindowExW(nullptr, box, L"#32770", title));) {
         if (IsWindowVisible(box)) {
             out += out.size() > 1 ? ", " : "";
             out += describeBox(box);
@@ -418,8 +418,8 @@ std::string run(int argc, wchar_t** argv)
     if (command == L"do" && argc == 4) {
         return doDefaultAction(argv[2], argv[3]);
     }
-    if (command == L"boxes" && argc == 2) {
-        return messageBoxes();
+    if (command == L"boxes" && (argc == 2 || argc == 3)) {
+        return messageBoxes(argc == 3 ? argv[2] : L"Corvane");
     }
     if (command == L"password" && argc == 3) {
         return askPasswordBox(argv[2]);
@@ -437,7 +437,7 @@ std::string run(int argc, wchar_t** argv)
         return loadByBareName(argv[2]);
     }
     throw std::runtime_error(
-        "usage: corvane_inspect tree TITLE | do TITLE NAME | boxes | password "
+        "usage: corvane_inspect tree TITLE | do TITLE NAME | boxes [TITLE] | password "
         "TITLE | dpi TITLE DPI LEFT TOP RIGHT BOTTOM | running FILE | value KEY "
         "NAME | load NAME");
 }
