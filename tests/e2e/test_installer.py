@@ -15,7 +15,7 @@ import unittest
 from Xlib import X
 
 from harness import ASSETS_DIR, LOGIN, USERNAME_BOX, wait_for
-from test_win32 import BINARY, WINE, WINDOWS_FOLDER, Win32Desktop, windows_path
+from test_win32 import BINARY, WINE, WINDOWS_FOLDER, Win32Desktop, system_folder, windows_path
 
 PRODUCT = os.environ.get("CORVANE_MSI", "")
 NEWER = os.environ.get("CORVANE_MSI_NEWER", "")
@@ -33,32 +33,26 @@ def msi_property(msi, name):
     return dict(row.split("\t", 1) for row in rows[3:])[name]
 
 
-def is_64_bit(msi):
-    # The summary's template names the platform: "x64;1033", or "Intel;1033" for x86.
-    summary = subprocess.run(["msiinfo", "suminfo", msi], capture_output=True, text=True,
-                             check=True).stdout
-    return "Template: x64;" in summary
-
-
 class InstallerTest(Win32Desktop):
 
     def setUp(self):
         self.assertTrue(PRODUCT and NEWER, "set CORVANE_MSI and CORVANE_MSI_NEWER")
         super().setUp()
-        drive_c = os.path.dirname(WINDOWS_FOLDER)
-        wide = is_64_bit(PRODUCT)
-        self.folder = os.path.join(drive_c, "Program Files" if wide else "Program Files (x86)",
-                                   "Corvane")
+        drive_c = pathlib.Path(WINDOWS_FOLDER).parent
+        # A 32-bit program on 64-bit Windows, whose system folder is syswow64, goes to
+        # "Program Files (x86)", and its entry to the registry's 32-bit view.
+        wide = system_folder() == "system32"
+        self.program = drive_c / ("Program Files" if wide else "Program Files (x86)") / \
+            "Corvane" / "CV Example.exe"
         self.uninstall_key = (r"HKLM\Software%s\Microsoft\Windows\CurrentVersion\Uninstall"
                               % ("" if wide else r"\Wow6432Node"))
         # Wine may put the machine's Start-menu shortcut in the user's Start menu.
-        self.shortcuts = [os.path.join(drive_c, root, r"Microsoft/Windows/Start Menu/Programs",
-                                       "Corvane.lnk")
+        self.shortcuts = [drive_c / root / "Microsoft/Windows/Start Menu/Programs/Corvane.lnk"
                           for root in ("ProgramData", "users/%s/AppData/Roaming"
                                        % os.environ.get("USER", "root"))]
 
     def msiexec(self, *args):
-        # msiexec's exit status: 0 for success, 1603 for an installation that failed.
+        # msiexec's exit status: 0 for success.
         return subprocess.run([WINE64, "msiexec", *args, "/qn"], env=self.env,
                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                               timeout=120).returncode
@@ -66,51 +60,39 @@ class InstallerTest(Win32Desktop):
     def values(self, key):
         # The values of a registry key, as text; None without the key.
         result = self.wine("reg", "query", key)
-        if result.returncode:
-            return None
         rows = [line.split(None, 2) for line in result.stdout.decode("latin-1").splitlines()]
-        return {row[0]: row[2] for row in rows if len(row) == 3 and row[1].startswith("REG_")}
-
-    def entry(self, msi):
-        # The installer's entry in Add or Remove Programs, which shows the name, the version, the
-        # publisher and the product's icon; None without one.
-        code = msi_property(msi, "ProductCode")
-        entry = self.values(self.uninstall_key + "\\" + code)
-        if entry is not None:
-            # Windows Installer keeps the product's icon (ARPPRODUCTICON) with the product.
-            digits = code.strip("{}").replace("-", "")
-            packed = digits[7::-1] + digits[11:7:-1] + digits[15:11:-1] + "".join(
-                digits[i + 1] + digits[i] for i in range(16, 32, 2))
-            entry["icon"] = self.values(r"HKLM\Software\Classes\Installer\Products\\" +
-                                        packed)["ProductIcon"]
-        return entry
+        return None if result.returncode else {row[0]: row[2] for row in rows if len(row) == 3}
 
     def installed(self):
-        # The installed files: the program's bytes, the icon the entry shows, the shortcut's.
-        program = os.path.join(self.folder, "CV Example.exe")
-        shortcuts = [path for path in self.shortcuts if os.path.exists(path)]
-        return dict(program=os.path.exists(program) and pathlib.Path(program).read_bytes(),
-                    shortcuts=len(shortcuts),
-                    shortcut_target=bool(shortcuts) and
-                    b"CV Example.exe" in pathlib.Path(shortcuts[0]).read_bytes())
+        # What is installed: the entry in Add or Remove Programs of each version (its name,
+        # publisher and the bytes of the icon it shows), the program's bytes, and whether each
+        # Start-menu shortcut leads to it.
+        entries = {}
+        for msi in (PRODUCT, NEWER):
+            code = msi_property(msi, "ProductCode")
+            entry = self.values(self.uninstall_key + "\\" + code)
+            if entry is not None:
+                # Windows Installer keeps the product's icon (ARPPRODUCTICON) with the product,
+                # under the code's packed form.
+                digits = code.strip("{}").replace("-", "")
+                packed = digits[7::-1] + digits[11:7:-1] + digits[15:11:-1] + "".join(
+                    digits[i + 1] + digits[i] for i in range(16, 32, 2))
+                icon = self.values(r"HKLM\Software\Classes\Installer\Products\\" + packed)
+                entries[entry["DisplayVersion"]] = (entry["DisplayName"], entry["Publisher"],
+                                                    self.drive_c_file(icon["ProductIcon"]))
+        shortcuts = [b"CV Example.exe" in path.read_bytes() for path in self.shortcuts
+                     if path.exists()]
+        return entries, self.program.exists() and self.program.read_bytes(), shortcuts
 
-    def assertInstalled(self, msi, version, other):
-        entry = self.entry(msi)
-        self.assertEqual({key: entry.get(key) for key in ("DisplayName", "DisplayVersion",
-                                                           "Publisher")},
-                         {"DisplayName": "Corvane", "DisplayVersion": version, "Publisher": "na"})
-        icon = self.unix_path(entry["icon"])
-        with open(icon, "rb") as f, open(os.path.join(ASSETS_DIR, "corvane.ico"), "rb") as g:
-            self.assertEqual(f.read(), g.read(), "the entry's icon")
-        self.assertIsNone(self.entry(other), "the other version's entry")
-        with open(BINARY, "rb") as f:
-            self.assertEqual(self.installed(), dict(program=f.read(), shortcuts=1,
-                                                    shortcut_target=True))
-
-    def unix_path(self, path):
-        # A path of the prefix's drive C: on this machine.
+    def drive_c_file(self, path):
+        # The bytes of a file of the prefix's drive C:.
         self.assertTrue(path.upper().startswith("C:\\"), path)
-        return os.path.join(os.path.dirname(WINDOWS_FOLDER), *path[3:].split("\\"))
+        return pathlib.Path(WINDOWS_FOLDER).parent.joinpath(*path[3:].split("\\")).read_bytes()
+
+    def assertInstalled(self, version):
+        icon = pathlib.Path(ASSETS_DIR, "corvane.ico").read_bytes()
+        self.assertEqual(self.installed(), ({version: ("Corvane", "na", icon)},
+                                            pathlib.Path(BINARY).read_bytes(), [True]))
 
     def refusal_box(self):
         # The installer's box, shown by whichever of its processes runs the installation.
@@ -121,11 +103,11 @@ class InstallerTest(Win32Desktop):
         return None
 
     def start_installed(self):
-        return self.start(command=[WINE, os.path.join(self.folder, "CV Example.exe")])
+        return self.start(command=[WINE, str(self.program)])
 
     def test_install_upgrade_refused_downgrade_and_removal(self):
         self.assertEqual(self.msiexec("/i", windows_path(PRODUCT)), 0)
-        self.assertInstalled(PRODUCT, "0.0.0.1", NEWER)
+        self.assertInstalled("0.0.0.1")
         # Started from where it was installed, it stores a name.
         self.start_installed()
         self.replace_text(USERNAME_BOX, "ann")
@@ -135,7 +117,7 @@ class InstallerTest(Win32Desktop):
 
         # A newer version replaces it: one entry is left, and the name comes back.
         self.assertEqual(self.msiexec("/i", windows_path(NEWER)), 0)
-        self.assertInstalled(NEWER, "0.0.1.0", PRODUCT)
+        self.assertInstalled("0.0.1.0")
         self.start_installed()
         self.assertEqual(self.box_text(USERNAME_BOX), "ann")
         self.exit_program()
@@ -150,12 +132,12 @@ class InstallerTest(Win32Desktop):
                          [(DOWNGRADE_REFUSED, ["OK"])])
         self.key("Return", window=box)
         self.assertEqual(self.exit_status(), 1603 & 0xFF)
-        self.assertInstalled(NEWER, "0.0.1.0", PRODUCT)
+        self.assertInstalled("0.0.1.0")
 
         # Removed, it leaves nothing it installed, and the user's name where it was.
         self.assertEqual(self.msiexec("/x", msi_property(NEWER, "ProductCode")), 0)
-        self.assertEqual((self.entry(NEWER), self.installed(), os.path.exists(self.folder)),
-                         (None, dict(program=False, shortcuts=0, shortcut_target=False), False))
+        self.assertEqual(self.installed(), ({}, False, []))
+        self.assertFalse(self.program.parent.exists())
         self.assertEqual(self.stored_name(), "ann")
 
 
