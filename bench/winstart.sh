@@ -48,16 +48,17 @@ cleanup() {
 trap cleanup EXIT
 
 # The display first: wine's desktop binds to the display of the prefix's first program.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-xvfb_pid=$!
-timeout 30 sh -c 'until [ -s "$1" ]; do sleep 0.05; done' sh "$work/display"
-export DISPLAY=":$(tr -d '[:space:]' <"$work/display")" HOME="$work/home"
+start_private_display "$work"
+export HOME="$work/home"
 export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe=d"
 mkdir -p "$HOME"
 WINEARCH=win64 /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1
-# The server stays up, as a Windows session does: no start pays for starting it.
+# The wine server, wine's desktop and its services stay up between the starts, as a Windows
+# session does, kept by a program that waits for input that never comes (a FIFO opened for
+# reading and writing): no start pays for starting them.
 /usr/lib/wine/wineserver -k
-/usr/lib/wine/wineserver -p
+mkfifo "$work/idle"
+/usr/lib/wine/wine64 cmd <>"$work/idle" >/dev/null 2>&1 &
 
 # name|program: the program and its floor, the reference.
 programs=("CV Example|build-$preset/CV Example.exe" "win32-floor|build-$preset/bench/win32-floor.exe")
