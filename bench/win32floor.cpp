@@ -33,10 +33,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand)
     AdjustWindowRect(&frame, style, FALSE);
     const int width = frame.right - frame.left;
     const int height = frame.bottom - frame.top;
-    const HWND window = CreateWindowW(
-        L"Win32Floor", L"win32-floor", style, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
-        (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, nullptr, nullptr, instance,
-        nullptr);
+    const HWND window = CreateWindowW(L"Win32Floor", L"win32-floor", style,
+                                      (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+                                      (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height,
+                                      nullptr, nullptr, instance, nullptr);
     CreateWindowW(L"BUTTON", L"Login", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 8, 216, 449, 33,
                   window, nullptr, instance, nullptr);
     ShowWindow(window, showCommand);
