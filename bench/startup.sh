@@ -76,10 +76,7 @@ trap cleanup EXIT
 
 # One private X server for the whole run, with no window manager; a fresh home for every program
 # so that none finds another's settings.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-xvfb_pid=$!
-timeout 30 sh -c 'until [ -s "$1" ]; do sleep 0.05; done' sh "$work/display"
-export DISPLAY=":$(tr -d '[:space:]' <"$work/display")"
+start_private_display "$work"
 mkdir -m 700 "$work/runtime"
 export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_RUNTIME_DIR="$work/runtime"
 mkdir -p "$XDG_CONFIG_HOME"

@@ -21,6 +21,16 @@ note_skip() {
     fi
 }
 
+# start_private_display FOLDER: a private X server with no window manager, for the benchmarks.
+# Xvfb picks a free display and writes its number into FOLDER/display; sets xvfb_pid and exports
+# DISPLAY.
+start_private_display() {
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$1/display" >/dev/null 2>&1 &
+    xvfb_pid=$!
+    timeout 30 sh -c 'until [ -s "$1" ]; do sleep 0.05; done' sh "$1/display"
+    export DISPLAY=":$(tr -d '[:space:]' <"$1/display")"
+}
+
 # The packages listed in the given files.
 packages_in() {
     sed -e 's/#.*//' -e '/^[[:space:]]*$/d' "$@" | tr -d '[:blank:]'

@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# The Windows side. Cross-builds the Win32 program and its test stand-ins for 32-bit Windows
-# (the product, "CV Example.exe") and 64-bit Windows with mingw-w64, warnings as errors for the
-# compiler and windres; checks that both programs import only Windows' own DLLs and carry the
-# version record and icon group; and runs the end-to-end tests of tests/e2e/test_win32.py on
-# private X servers against each under wine, in a private prefix. The 32-bit programs run only
-# where this kernel runs 32-bit programs, which is probed first (CORVANE_RUN_32BIT=yes or no
-# overrides the probe).
+# The Windows side. Cross-builds the Win32 program, its installer and its test stand-ins for
+# 32-bit Windows (the product, "CV Example.exe") and 64-bit Windows with mingw-w64, warnings as
+# errors for the compiler and windres; checks that both programs import only the DLLs Windows
+# never looks for beside them and carry the version record and icon group; and runs under wine,
+# each in a copy of one booted 64-bit prefix, on private X servers: the installer's tests
+# (tests/e2e/test_installer.py) for both, and the end-to-end tests (tests/e2e/test_win32.py), all
+# of them for the i686 product and those that depend on the bitness for x86_64. Where this kernel
+# cannot run 32-bit programs, which is probed first (CORVANE_RUN_32BIT=yes or no overrides the
+# probe), x86_64 gets all of them instead. It prints how long it took.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 source scripts/setup.sh
@@ -14,9 +16,11 @@ source scripts/setup.sh
 # A first start of wine in a new prefix takes some seconds; these bound each step all the same.
 boot_timeout=300
 test_timeout=600
-# Windows' own DLLs that the program may import; everything else is linked in or bound at run
-# time (RasApi32.dll).
-allowed_imports='ADVAPI32|COMCTL32|GDI32|IMM32|KERNEL32|msvcrt|OLE32|OLEACC|OLEAUT32|USER32'
+# The DLLs the program may import: KnownDLLs, which Windows loads from its own folder only, and
+# COMCTL32, which the manifest sends to the side-by-side store. Any other DLL would be looked for
+# beside the program first; the program loads those (RasApi32, OLEACC, OLE32, OLEAUT32) at run
+# time from the system folder, and everything else is linked in.
+allowed_imports='ADVAPI32|COMCTL32|GDI32|IMM32|KERNEL32|msvcrt|USER32'
 wine64=/usr/lib/wine/wine64
 root=$PWD
 started=$SECONDS
@@ -54,7 +58,7 @@ trap cleanup EXIT
 mkdir -p "$work/home"
 
 # check_program FILE OBJDUMP FORMAT: the file is a GUI program of that format that imports only
-# Windows' own DLLs.
+# the allowed DLLs.
 check_program() {
     local file=$1 format=$3 headers imports unexpected
     headers=$("$2" -p "$file") || fail "$file cannot be read"
@@ -62,14 +66,14 @@ check_program() {
     grep -q 'Subsystem.*(Windows GUI)' <<<"$headers" || fail "$file is not a GUI program"
     imports=$(sed -n 's/^\tDLL Name: //p' <<<"$headers")
     unexpected=$(grep -viE "^($allowed_imports)\.dll\$" <<<"$imports" || true)
-    [ -z "$unexpected" ] || fail "$file imports more than Windows' own DLLs:" $unexpected
+    [ -z "$unexpected" ] || fail "$file imports DLLs that Windows may look for beside it:" $unexpected
     say "ok: $file ($format) imports only" $imports
 }
 
 for target in win64 win32; do
-    say "cross-building the $target preset"
+    say "cross-building the $target preset and its installer"
     cmake --preset "$target" >/dev/null
-    cmake --build --preset "$target"
+    cmake --build --preset "$target" --target all msi
 done
 check_program "build-win64/CV Example.exe" x86_64-w64-mingw32-objdump pei-x86-64
 check_program "build-win32/CV Example.exe" i686-w64-mingw32-objdump pei-i386
@@ -80,30 +84,58 @@ for build in build-win64 build-win32; do
 done
 say "ok: both programs carry the version record and the icon group"
 
-# run_under_wine BUILD LOADER ARCH: the end-to-end tests of the build, in a new prefix of the
-# given architecture.
+# The installers, and each again at a higher version for the upgrade test: Windows Installer
+# compares only the first three fields, so nothing is older than the product's 0.0.0.1.
+declare -A installer
+for arch in x64 x86; do
+    build=build-win64
+    [ "$arch" = x86 ] && build=build-win32
+    installer[$arch]=$(ls "$build"/Corvane-*-"$arch".msi)
+    wixl --arch "$arch" --define ProductVersion=0.0.1.0 --output "$work/newer-$arch.msi" \
+        "$build/corvane.wxs"
+done
+
+# One 64-bit prefix, booted once; every run below gets a copy of its own, as fresh as the first.
+# The 32-bit programs run in it as on 64-bit Windows, with wine32's loader.
+say "making a private wine prefix"
+in_prefix "$work/booted" WINEARCH=win64 timeout "$boot_timeout" "$wine64" wineboot -i >/dev/null 2>&1 ||
+    fail "wine could not set up its prefix"
+in_prefix "$work/booted" /usr/lib/wine/wineserver -k 2>/dev/null || true
+
+# run_under_wine NAME BUILD LOADER TESTS...: the tests (names for python's unittest in
+# tests/e2e) against the build's program, in a copy of the booted prefix.
 run_under_wine() {
-    local build=$1 loader=$2 prefix="$work/prefix-$3"
+    local name=$1 build=$2 loader=$3 prefix="$work/prefix-$1" arch=x64
+    shift 3
+    [ "$build" = build-win32 ] && arch=x86
     prefixes+=("$prefix")
-    say "making a private $3 wine prefix"
-    in_prefix "$prefix" WINEARCH="$3" timeout "$boot_timeout" "$loader" wineboot -i >/dev/null 2>&1 ||
-        fail "wine could not set up its $3 prefix"
-    in_prefix "$prefix" /usr/lib/wine/wineserver -k 2>/dev/null || true
-    say "running the end-to-end tests against $build/CV Example.exe under wine"
+    cp -a "$work/booted" "$prefix"
+    say "running $name under wine"
     (cd tests/e2e && in_prefix "$prefix" timeout "$test_timeout" env \
         CORVANE_WIN32_BINARY="$root/$build/CV Example.exe" \
         CORVANE_WIN32_HELPERS="$root/$build/tests/platform/windows" \
+        CORVANE_MSI="$root/${installer[$arch]}" CORVANE_MSI_NEWER="$work/newer-$arch.msi" \
         CORVANE_WINE="$loader" CORVANE_ASSETS="$root/assets" PYTHONDONTWRITEBYTECODE=1 \
-        /usr/bin/python3 -m unittest -v test_win32.Win32WindowTest) ||
-        fail "the end-to-end tests failed ($build)"
+        /usr/bin/python3 -m unittest -v "$@") || fail "$name failed"
+    rm -rf "$prefix"
 }
 
-run_under_wine build-win64 "$wine64" win64
-ran="both builds, their imports, version records and icons; under 64-bit wine: the end-to-end tests (x86_64)"
+# The i686 product gets every test where this kernel runs 32-bit programs, and the x86_64 build
+# those that depend on the bitness; elsewhere the x86_64 build gets every test, so that nothing
+# goes untested.
+run_under_wine "the x86_64 installer" build-win64 "$wine64" test_installer
 if [ -n "$run_32bit" ]; then
-    run_under_wine build-win32 wine win32
-    say "ok in $((SECONDS - started)) s: $ran; under 32-bit wine: the same for the i686 product"
+    run_under_wine "the i686 end-to-end tests" build-win32 wine test_win32.Win32WindowTest
+    run_under_wine "the i686 installer" build-win32 wine test_installer
+    run_under_wine "the x86_64 tests of what depends on the bitness" build-win64 "$wine64" \
+        test_win32.bitness_dependent
+    say "ok in $((SECONDS - started)) s: both builds, their imports, version records and" \
+        "installers; every end-to-end test of the i686 product, and for x86_64 those that" \
+        "depend on the bitness"
 else
-    note_skip 32bit "the i686 product's end-to-end tests under wine" "$why_not_32bit"
-    say "ok in $((SECONDS - started)) s: $ran; the i686 product built and checked from its bytes only"
+    run_under_wine "the x86_64 end-to-end tests" build-win64 "$wine64" test_win32.Win32WindowTest
+    note_skip 32bit "the i686 product's end-to-end and installer tests under wine" "$why_not_32bit"
+    say "ok in $((SECONDS - started)) s: both builds, their imports, version records and" \
+        "installers; every end-to-end test of the x86_64 build and its installer; the i686" \
+        "product checked from its bytes only"
 fi

@@ -45,19 +45,14 @@ constexpr DWORD shownControl = WS_VISIBLE | WS_TABSTOP;
 
 // Posted by the screen readers' object when a reader runs the banner's default action.
 constexpr UINT bannerActivated = WM_APP;
+// Sent by the screen readers' object to learn where the banner is: lParam points at a RECT.
+constexpr UINT bannerPlace = WM_APP + 1;
 
-// One of the window's controls, as it is created.
-struct Control
+// Whether the message being handled was sent by another thread, or another program.
+bool sentFromOutside()
 {
-    HWND& handle;
-    const wchar_t* kind;
-    std::string text;
-    DWORD style;
-    DWORD extendedStyle;
-    layout::Rect place;
-    ControlId id;
-    HGDIOBJ font;
-};
+    return InSendMessageEx(nullptr) != ISMEX_NOSEND;
+}
 
 POINT pointOf(LPARAM lParam)
 {
@@ -91,19 +86,30 @@ FrmLogin::~FrmLogin()
     }
 }
 
+// Back to front, which is also the tab order. The captions of the boxes are painted in the
+// background; screen readers name a text box after the STATIC control just before it, shown or
+// hidden, so each box has a hidden one, which neither shows nor takes the focus.
+const std::array<FrmLogin::Control, 6>& FrmLogin::controls()
+{
+    static const std::array<Control, 6> all = {{
+        {L"BUTTON", texts::loginCaption, shownControl | BS_PUSHBUTTON, 0, layout::cmdLogin, loginId,
+         false, &FrmLogin::cmdLogin},
+        {L"BUTTON", texts::exitCaption, shownControl | BS_PUSHBUTTON, 0, layout::CmdExit, exitId,
+         false, &FrmLogin::CmdExit},
+        {L"STATIC", texts::userNameBoxName, SS_LEFT, 0, layout::txtUsername, userNameLabelId, false,
+         &FrmLogin::userNameLabel_},
+        {L"EDIT", "", shownControl | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, layout::txtUsername,
+         userNameId, true, &FrmLogin::txtUsername},
+        {L"STATIC", texts::passwordBoxName, SS_LEFT, 0, layout::txtPassword, passwordLabelId, false,
+         &FrmLogin::passwordLabel_},
+        {L"EDIT", "", shownControl | ES_AUTOHSCROLL | ES_PASSWORD, WS_EX_CLIENTEDGE,
+         layout::txtPassword, passwordId, true, &FrmLogin::txtPassword},
+    }};
+    return all;
+}
+
 std::optional<core::Failure> FrmLogin::create(HINSTANCE instance)
 {
-    dpi_ = systemDpi();
-    // The text boxes' font: 12 point, regular, ANSI character set; Windows substitutes the face
-    // where the system lacks it.
-    boxFont_.reset(CreateFontW(
-        -MulDiv(layout::textBoxPointSize, dpi_, pointsPerInch), 0, 0, 0, layout::textBoxWeight,
-        FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-        DEFAULT_PITCH | FF_DONTCARE, platform::widen(layout::textBoxFontFamily).c_str()));
-    if (!boxFont_) {
-        return failureOf("Could not create the text boxes' font", GetLastError());
-    }
-
     // No class cursor and no background brush: WM_SETCURSOR and WM_PAINT see to both.
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof(windowClass);
@@ -115,8 +121,10 @@ std::optional<core::Failure> FrmLogin::create(HINSTANCE instance)
     if (RegisterClassExW(&windowClass) == 0) {
         return failureOf("Could not register the login window's class", GetLastError());
     }
-    RECT frame{0, 0, scaled(layout::clientWidth), scaled(layout::clientHeight)};
-    AdjustWindowRectEx(&frame, windowStyle, FALSE, windowExtendedStyle);
+    dpi_ = systemDpi();
+    const RECT frame =
+        dpiFunctions_.frameAround({0, 0, scaled(layout::clientWidth), scaled(layout::clientHeight)},
+                                  windowStyle, windowExtendedStyle, dpi_);
     // WM_NCCREATE hands the window to window_.
     if (CreateWindowExW(windowExtendedStyle, className,
                         platform::widen(texts::caption(false)).c_str(), windowStyle, CW_USEDEFAULT,
@@ -124,37 +132,18 @@ std::optional<core::Failure> FrmLogin::create(HINSTANCE instance)
                         nullptr, instance, this) == nullptr) {
         return failureOf("Could not create the login window", GetLastError());
     }
-
-    // Back to front, which is also the tab order. The buttons in the window's default font, the
-    // boxes in their own. The captions of the boxes are painted in the background; screen
-    // readers name a text box after the STATIC control just before it, shown or hidden, so each
-    // box has a hidden one, which neither shows nor takes the focus.
-    const HGDIOBJ buttonFont = GetStockObject(DEFAULT_GUI_FONT);
-    const Control controls[] = {
-        {cmdLogin, L"BUTTON", texts::loginCaption, shownControl | BS_PUSHBUTTON, 0,
-         layout::cmdLogin, loginId, buttonFont},
-        {CmdExit, L"BUTTON", texts::exitCaption, shownControl | BS_PUSHBUTTON, 0, layout::CmdExit,
-         exitId, buttonFont},
-        {userNameLabel_, L"STATIC", texts::userNameBoxName, SS_LEFT, 0, layout::txtUsername,
-         userNameLabelId, buttonFont},
-        {txtUsername, L"EDIT", "", shownControl | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE,
-         layout::txtUsername, userNameId, boxFont_.get()},
-        {passwordLabel_, L"STATIC", texts::passwordBoxName, SS_LEFT, 0, layout::txtPassword,
-         passwordLabelId, buttonFont},
-        {txtPassword, L"EDIT", "", shownControl | ES_AUTOHSCROLL | ES_PASSWORD, WS_EX_CLIENTEDGE,
-         layout::txtPassword, passwordId, boxFont_.get()},
-    };
-    for (const Control& control : controls) {
-        const RECT at = scaled(control.place);
-        control.handle = CreateWindowExW(
+    // Made where they belong by applyDpi, below.
+    for (const Control& control : controls()) {
+        this->*control.handle = CreateWindowExW(
             control.extendedStyle, control.kind, platform::widen(control.text).c_str(),
-            WS_CHILD | control.style, at.left, at.top, at.right - at.left, at.bottom - at.top,
-            window_.get(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), instance,
-            nullptr);
-        if (control.handle == nullptr) {
+            WS_CHILD | control.style, 0, 0, 0, 0, window_.get(),
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), instance, nullptr);
+        if (this->*control.handle == nullptr) {
             return failureOf("Could not create the login window's controls", GetLastError());
         }
-        SendMessageW(control.handle, WM_SETFONT, reinterpret_cast<WPARAM>(control.font), FALSE);
+    }
+    if (auto failure = applyDpi(dpi_)) {
+        return failure;
     }
     for (HWND box : {txtUsername, txtPassword}) {
         // 0: as long as the system allows, rather than the default 32,767 characters.
@@ -163,6 +152,35 @@ std::optional<core::Failure> FrmLogin::create(HINSTANCE instance)
     if (!makePasswordBox(txtPassword, static_cast<wchar_t>(layout::passwordCharacter))) {
         return failureOf("Could not make the password box private", GetLastError());
     }
+    return std::nullopt;
+}
+
+std::optional<core::Failure> FrmLogin::applyDpi(int dpi)
+{
+    // The text boxes' font: 12 point, regular, ANSI character set; Windows substitutes the face
+    // where the system lacks it. The rest have the system's message font.
+    OwnedFont boxFont(CreateFontW(
+        -MulDiv(layout::textBoxPointSize, dpi, pointsPerInch), 0, 0, 0, layout::textBoxWeight,
+        FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+        DEFAULT_PITCH | FF_DONTCARE, platform::widen(layout::textBoxFontFamily).c_str()));
+    if (!boxFont) {
+        return failureOf("Could not create the text boxes' font", GetLastError());
+    }
+    OwnedFont messageFont = dpiFunctions_.messageFont(dpi);
+    if (!messageFont) {
+        return failureOf("Could not create the buttons' font", GetLastError());
+    }
+    dpi_ = dpi;
+    for (const Control& control : controls()) {
+        const HWND handle = this->*control.handle;
+        const RECT at = scaled(control.place);
+        MoveWindow(handle, at.left, at.top, at.right - at.left, at.bottom - at.top, TRUE);
+        const HFONT font = control.textBox ? boxFont.get() : messageFont.get();
+        SendMessageW(handle, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    }
+    // The controls no longer use the old fonts, which go now.
+    boxFont_ = std::move(boxFont);
+    messageFont_ = std::move(messageFont);
     return std::nullopt;
 }
 
@@ -178,11 +196,10 @@ void FrmLogin::show(int showCommand)
     const RECT& work = monitor.rcWork;
     const int width = scaled(layout::clientWidth);
     const int height = scaled(layout::clientHeight);
-    RECT frame{work.left + (work.right - work.left - width) / 2,
-               work.top + (work.bottom - work.top - height) / 2, 0, 0};
-    frame.right = frame.left + width;
-    frame.bottom = frame.top + height;
-    AdjustWindowRectEx(&frame, windowStyle, FALSE, windowExtendedStyle);
+    const int left = work.left + (work.right - work.left - width) / 2;
+    const int top = work.top + (work.bottom - work.top - height) / 2;
+    const RECT frame = dpiFunctions_.frameAround({left, top, left + width, top + height},
+                                                 windowStyle, windowExtendedStyle, dpi_);
     SetWindowPos(window_.get(), nullptr, frame.left, frame.top, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     ShowWindow(window_.get(), showCommand);
@@ -268,6 +285,17 @@ LRESULT FrmLogin::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_GETOBJECT:
         return onGetObject(wParam, lParam);
+    case WM_DPICHANGED:
+        // The new DPI in both words of wParam, Windows' suggested window rectangle at lParam.
+        onDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+        return 0;
+    case bannerPlace:
+        // Asked by the window's own object for readers only: an address from another program
+        // is not written to.
+        if (!sentFromOutside() && lParam != 0) {
+            *reinterpret_cast<RECT*>(lParam) = scaled(layout::Image2);
+        }
+        return 0;
     case bannerActivated:
         procedures_.Image2_Click();
         return 0;
@@ -374,19 +402,39 @@ LRESULT FrmLogin::onGetObject(WPARAM wParam, LPARAM lParam)
         return DefWindowProcW(window_.get(), WM_GETOBJECT, wParam, lParam);
     }
     // Made when a screen reader first asks, not at every start. The banner is only painted:
-    // readers learn of it as a link of the client area. Should the object not be made, the
-    // system's own answers, with the controls but without the banner.
-    if (!accessible_) {
-        auto made = makeWindowAccessible(window_.get(), {platform::widen(texts::bannerName),
-                                                         platform::widen(texts::bannerDescription),
-                                                         platform::widen(texts::siteUrl),
-                                                         scaled(layout::Image2), bannerActivated});
+    // readers learn of it as a link of the client area. Should the libraries or the object not be
+    // had, the system's own object answers, with the controls but without the banner.
+    if (!screenReaders_) {
+        auto started = ScreenReaderRuntime::start();
+        if (auto* runtime = std::get_if<std::unique_ptr<ScreenReaderRuntime>>(&started)) {
+            screenReaders_ = std::move(*runtime);
+        }
+    }
+    if (screenReaders_ && !accessible_) {
+        auto made = makeWindowAccessible(
+            window_.get(),
+            {platform::widen(texts::bannerName), platform::widen(texts::bannerDescription),
+             platform::widen(texts::siteUrl), bannerPlace, bannerActivated},
+            screenReaders_->functions());
         if (auto* object = std::get_if<Microsoft::WRL::ComPtr<IAccessible>>(&made)) {
             accessible_ = std::move(*object);
         }
     }
-    return accessible_ ? LresultFromObject(IID_IAccessible, wParam, accessible_.Get())
+    return accessible_ ? screenReaders_->functions().lresultFromObject(IID_IAccessible, wParam,
+                                                                       accessible_.Get())
                        : DefWindowProcW(window_.get(), WM_GETOBJECT, wParam, lParam);
+}
+
+// Moved to a monitor of another DPI, or the monitor's scale changed: everything is laid out again
+// for the new DPI, and the window takes the place and size Windows suggests for it.
+void FrmLogin::onDpiChanged(int dpi, const RECT& suggested)
+{
+    // Should the fonts for it not be had, the window stays as it was laid out, readable.
+    static_cast<void>(applyDpi(dpi));
+    SetWindowPos(window_.get(), nullptr, suggested.left, suggested.top,
+                 suggested.right - suggested.left, suggested.bottom - suggested.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(window_.get(), nullptr, FALSE);
 }
 
 int FrmLogin::scaled(int pixels) const

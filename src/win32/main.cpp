@@ -4,15 +4,28 @@
 #include "frmlogin.h"
 #include "messageboxes.h"
 #include "platform/platformservices.h"
-#include "platform/windows/windowserror.h"
 
 // <windows.h> after the core, as in frmlogin.h.
-#include "comapartment.h"
-
 #include <commctrl.h>
 #include <windows.h>
 
 namespace {
+
+// Every DLL that is loaded from now on, by the program or by a library for it, comes from the
+// system folder only, never from beside the program. SetDefaultDllDirectories is found at run time:
+// Windows 7 has it only with its update KB2533623, which LOAD_LIBRARY_SEARCH_SYSTEM32 needs too.
+void loadLibrariesFromTheSystemFolderOnly()
+{
+    using SetDefaultDllDirectories = BOOL(WINAPI*)(DWORD);
+    const HMODULE kernel32 = GetModuleHandleW(L"kernel32.dll");
+    const FARPROC found =
+        kernel32 != nullptr ? GetProcAddress(kernel32, "SetDefaultDllDirectories") : nullptr;
+    if (found != nullptr) {
+        // Every entry comes as one generic function type; the cast to the real one is meant.
+        reinterpret_cast<SetDefaultDllDirectories>(reinterpret_cast<void (*)()>(found))(
+            LOAD_LIBRARY_SEARCH_SYSTEM32);
+    }
+}
 
 // The keyboard goes through the dialog manager: Tab and Shift+Tab move the focus, Space presses
 // the focused button, Return and Escape become IDOK and IDCANCEL.
@@ -32,6 +45,7 @@ int runMessages(HWND window)
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand)
 {
+    loadLibrariesFromTheSystemFolderOnly();
     // The buttons and text boxes of common controls version 6, which the manifest asks for.
     const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
@@ -46,13 +60,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand)
         return win32::reportStartupFailure(*failure);
     }
 
-    // Before the window, which it outlives.
-    const win32::ComApartment apartment;
-    if (FAILED(apartment.result())) {
-        return win32::reportStartupFailure(
-            {"Could not start COM for screen readers",
-             platform::windowsErrorText(static_cast<unsigned long>(apartment.result()))});
-    }
     win32::MessageBoxes messages;
     win32::FrmLogin window(std::get<win32::Artwork>(artwork),
                            {*services.store, *services.ras, *services.launcher, messages});

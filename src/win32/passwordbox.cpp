@@ -17,9 +17,17 @@ bool pressed(int key)
     return GetKeyState(key) < 0;
 }
 
+// Sent by another thread: by another program, since the program's one thread never asks.
+bool sentFromOutside()
+{
+    return InSendMessageEx(nullptr) != ISMEX_NOSEND;
+}
+
 // Windows' own password edit refuses to copy or cut, but not every edit control does: wine's
 // copies the real text on Ctrl+Insert and Shift+Delete, and on a WM_COPY sent by another program.
-// The box refuses all of them itself.
+// Nor does every one refuse its text to another program that asks for it, or keep its mask when
+// another program takes it away (wine's does neither, nor Windows' for every message). The box
+// refuses all of them itself: another program learns nothing of what was typed.
 LRESULT CALLBACK passwordBoxProcedure(HWND box, UINT message, WPARAM wParam, LPARAM lParam,
                                       UINT_PTR, DWORD_PTR)
 {
@@ -27,6 +35,22 @@ LRESULT CALLBACK passwordBoxProcedure(HWND box, UINT message, WPARAM wParam, LPA
     case WM_COPY:
     case WM_CUT:
         return 0;
+    case WM_GETTEXT:
+        if (sentFromOutside()) {
+            // An empty text, terminated where there is room for it.
+            if (wParam > 0 && lParam != 0) {
+                *reinterpret_cast<wchar_t*>(lParam) = L'\0';
+            }
+            return 0;
+        }
+        break;
+    case WM_GETTEXTLENGTH:
+    case EM_GETLINE:
+    case EM_SETPASSWORDCHAR:
+        if (sentFromOutside()) {
+            return 0;
+        }
+        break;
     case WM_KEYDOWN:
         if ((wParam == VK_INSERT && pressed(VK_CONTROL) && !pressed(VK_SHIFT)) ||
             (wParam == VK_DELETE && pressed(VK_SHIFT))) {

@@ -6,8 +6,9 @@
 
 namespace win32 {
 
-// Shows each character as `character`, keeps the input-method editor away, and lets nothing of
-// the text out through the clipboard, whoever asks. Returns false, with the reason in
+// Shows each character as `character`, keeps the input-method editor away, lets nothing of the
+// text out through the clipboard, whoever asks, and neither tells another program the text nor
+// lets one change the mask. Returns false, with the reason in
 // GetLastError(), when the box could not be guarded.
 bool makePasswordBox(HWND box, wchar_t character);
 

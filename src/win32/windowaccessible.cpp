@@ -20,21 +20,12 @@ HRESULT lastError()
     return HRESULT_FROM_WIN32(GetLastError());
 }
 
-HRESULT textOut(const std::wstring& text, BSTR* out)
-{
-    if (out == nullptr) {
-        return E_POINTER;
-    }
-    *out = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
-    return *out != nullptr ? S_OK : E_OUTOFMEMORY;
-}
-
 HRESULT numberOut(LONG number, VARIANT* out)
 {
     if (out == nullptr) {
         return E_POINTER;
     }
-    VariantInit(out);
+    *out = VARIANT{};
     out->vt = VT_I4;
     out->lVal = number;
     return S_OK;
@@ -46,8 +37,10 @@ HRESULT numberOut(LONG number, VARIANT* out)
 class WindowAccessible final : public IAccessible, public IOleWindow
 {
 public:
-    WindowAccessible(HWND window, ComPtr<IAccessible> standard, PaintedLink link)
-        : window_(window), standard_(std::move(standard)), link_(std::move(link))
+    WindowAccessible(HWND window, ComPtr<IAccessible> standard, PaintedLink link,
+                     const AccessibilityFunctions& functions)
+        : window_(window), standard_(std::move(standard)), link_(std::move(link)),
+          functions_(functions)
     {}
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** object) override
@@ -123,8 +116,9 @@ public:
         if (window == nullptr) {
             return E_INVALIDARG;
         }
-        return AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_WINDOW),
-                                          IID_PPV_ARGS(child));
+        return functions_.accessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_WINDOW),
+                                                     IID_IDispatch,
+                                                     reinterpret_cast<void**>(child));
     }
     HRESULT STDMETHODCALLTYPE get_accName(VARIANT id, BSTR* name) override
     {
@@ -193,14 +187,15 @@ public:
         if (!isLink(id)) {
             return standard_->accLocation(x, y, width, height, id);
         }
-        POINT origin{link_.place.left, link_.place.top};
+        const RECT place = linkPlace();
+        POINT origin{place.left, place.top};
         if (!ClientToScreen(window_, &origin)) {
             return lastError();
         }
         *x = origin.x;
         *y = origin.y;
-        *width = link_.place.right - link_.place.left;
-        *height = link_.place.bottom - link_.place.top;
+        *width = place.right - place.left;
+        *height = place.bottom - place.top;
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE accNavigate(LONG direction, VARIANT start, VARIANT* end) override
@@ -208,7 +203,7 @@ public:
         // The link is the last child; nothing is known of its neighbours' ids here.
         if (isLink(start)) {
             if (end != nullptr) {
-                VariantInit(end);
+                *end = VARIANT{};
             }
             return S_FALSE;
         }
@@ -223,7 +218,8 @@ public:
         // Where the standard object finds the client area itself, the link may lie.
         if (result == S_OK && found->vt == VT_I4 && found->lVal == CHILDID_SELF) {
             POINT at{x, y};
-            if (ScreenToClient(window_, &at) && PtInRect(&link_.place, at)) {
+            const RECT place = linkPlace();
+            if (ScreenToClient(window_, &at) && PtInRect(&place, at)) {
                 found->lVal = linkId();
             }
         }
@@ -282,6 +278,23 @@ private:
 
     bool isLink(const VARIANT& id) const { return id.vt == VT_I4 && id.lVal == linkId(); }
 
+    // Where the link is now, in client coordinates: the window says.
+    RECT linkPlace() const
+    {
+        RECT place{};
+        SendMessageW(window_, link_.placeMessage, 0, reinterpret_cast<LPARAM>(&place));
+        return place;
+    }
+
+    HRESULT textOut(const std::wstring& text, BSTR* out) const
+    {
+        if (out == nullptr) {
+            return E_POINTER;
+        }
+        *out = functions_.sysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+        return *out != nullptr ? S_OK : E_OUTOFMEMORY;
+    }
+
     // What a property the link lacks answers.
     static HRESULT none(BSTR* text)
     {
@@ -295,22 +308,25 @@ private:
     HWND window_;
     ComPtr<IAccessible> standard_;
     PaintedLink link_;
+    AccessibilityFunctions functions_;
 };
 
 } // namespace
 
-std::variant<ComPtr<IAccessible>, core::Failure> makeWindowAccessible(HWND window, PaintedLink link)
+std::variant<ComPtr<IAccessible>, core::Failure>
+makeWindowAccessible(HWND window, PaintedLink link, const AccessibilityFunctions& functions)
 {
     ComPtr<IAccessible> standard;
-    const HRESULT result =
-        CreateStdAccessibleObject(window, static_cast<LONG>(OBJID_CLIENT), IID_PPV_ARGS(&standard));
+    const HRESULT result = functions.createStdAccessibleObject(
+        window, static_cast<LONG>(OBJID_CLIENT), IID_IAccessible,
+        reinterpret_cast<void**>(standard.GetAddressOf()));
     if (FAILED(result)) {
         return core::Failure{"Could not make the window's object for screen readers",
                              platform::windowsErrorText(static_cast<unsigned long>(result))};
     }
     ComPtr<IAccessible> made;
     // The new object's first reference goes to `made`.
-    made.Attach(new WindowAccessible(window, std::move(standard), std::move(link)));
+    made.Attach(new WindowAccessible(window, std::move(standard), std::move(link), functions));
     return made;
 }
 

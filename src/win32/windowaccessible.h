@@ -6,6 +6,7 @@
 #pragma once
 
 #include "core/failure.h"
+#include "screenreaderruntime.h"
 
 #include <oleacc.h>
 #include <string>
@@ -22,8 +23,9 @@ struct PaintedLink
     std::wstring description;
     // Its value: where it leads.
     std::wstring url;
-    // Where it is, in client coordinates.
-    RECT place;
+    // Sent to the window to learn where the link is now (the window's DPI can change): the
+    // window fills the RECT that lParam points at, in client coordinates.
+    UINT placeMessage;
     // Posted to the window when a screen reader runs the link's default action; the window does
     // then what a click does, after the reader's call has returned.
     UINT activateMessage;
@@ -31,8 +33,8 @@ struct PaintedLink
 
 // The client area's object of `window`, with the link as the child after the child windows; or
 // what failed. The object keeps no pointer into the window's own object: once the window is
-// gone, its answers are errors.
+// gone, its answers are errors. The functions' libraries must outlive the object.
 std::variant<Microsoft::WRL::ComPtr<IAccessible>, core::Failure>
-makeWindowAccessible(HWND window, PaintedLink link);
+makeWindowAccessible(HWND window, PaintedLink link, const AccessibilityFunctions& functions);
 
 } // namespace win32

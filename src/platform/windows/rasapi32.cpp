@@ -2,12 +2,14 @@
 #include "rasapi32.h"
 
 #include "core/bindingfailure.h"
+#include "systemlibrary.h"
 #include "windowserror.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <type_traits>
+#include <optional>
 #include <utility>
+#include <variant>
 
 namespace connectiontest {
 
@@ -62,49 +64,33 @@ using EnumConnectionsEntry = std::uint32_t(WINAPI*)(ConnectionRecord*, std::uint
                                                     std::int32_t*);
 using GetConnectStatusEntry = std::uint32_t(WINAPI*)(HRASCONN, StatusRecord*);
 
-struct FreeLibraryDeleter
+// The bound thing, or the failure to bind it raised as the connection test expects.
+template <typename Bound> Bound bound(std::variant<Bound, core::Failure> result)
 {
-    void operator()(HMODULE library) const noexcept { FreeLibrary(library); }
-};
-using LibraryHandle = std::unique_ptr<std::remove_pointer_t<HMODULE>, FreeLibraryDeleter>;
+    if (auto* failure = std::get_if<core::Failure>(&result)) {
+        throw BindingFailure(failure->what, failure->why);
+    }
+    return std::move(std::get<Bound>(result));
+}
 
 } // namespace
 
 struct RasApi32::Binding
 {
-    LibraryHandle library;
+    // Loaded on first use, from the system folder only.
+    std::optional<platform::SystemLibrary> library;
     EnumConnectionsEntry enumConnections = nullptr;
     GetConnectStatusEntry getConnectStatus = nullptr;
-
-    // The library, loaded on first use. A bare name is looked for in the system folder only, so
-    // that a file of that name beside the program or in the working folder is never loaded.
-    HMODULE loaded(const std::string& name)
-    {
-        if (!library) {
-            HMODULE handle = LoadLibraryExA(name.c_str(), nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-            if (handle == nullptr) {
-                const DWORD error = GetLastError();
-                throw BindingFailure("Could not load " + name, platform::windowsErrorText(error));
-            }
-            library.reset(handle);
-        }
-        return library.get();
-    }
 
     // The entry `name` of the library `libraryName`, resolved into `entry` on first use.
     template <typename Entry>
     Entry resolved(Entry& entry, const std::string& libraryName, const std::string& name)
     {
         if (entry == nullptr) {
-            const FARPROC address = GetProcAddress(loaded(libraryName), name.c_str());
-            if (address == nullptr) {
-                const DWORD error = GetLastError();
-                throw BindingFailure("Could not find " + name + " in " + libraryName,
-                                     platform::windowsErrorText(error));
+            if (!library) {
+                library.emplace(bound(platform::SystemLibrary::load(libraryName)));
             }
-            // GetProcAddress gives every entry one type; the detour through the generic function
-            // pointer type says that the cast to the real signature is meant.
-            entry = reinterpret_cast<Entry>(reinterpret_cast<void (*)()>(address));
+            entry = bound(library->entry<Entry>(name));
         }
         return entry;
     }

@@ -24,18 +24,29 @@ std::string keyPath(const std::string& application, const std::string& section)
     return "Software\\" + application + '\\' + section;
 }
 
+// The largest value read, in bytes: as large as the Linux program's settings file may be. A
+// larger value is never read at all: reading a value of many megabytes into the box would hold
+// the start up for as long as that takes.
+constexpr DWORD largestValueBytes = 16 * 1024 * 1024;
+
 // The value's text: a REG_SZ's UTF-16 units up to its first NUL (the terminator, which a value
-// written by another program may lack).
+// written by another program may lack). Its type and size are asked first.
 std::optional<std::wstring> readString(HKEY key, const std::wstring& name)
 {
     std::vector<wchar_t> data;
     for (;;) {
         DWORD type = 0;
-        DWORD bytes = static_cast<DWORD>(data.size() * sizeof(wchar_t));
+        DWORD bytes = 0;
+        if (RegQueryValueExW(key, name.c_str(), nullptr, &type, nullptr, &bytes) != ERROR_SUCCESS ||
+            type != REG_SZ || bytes > largestValueBytes) {
+            return std::nullopt;
+        }
+        data.resize(bytes / sizeof(wchar_t) + 1);
+        bytes = static_cast<DWORD>(data.size() * sizeof(wchar_t));
         const LSTATUS status = RegQueryValueExW(key, name.c_str(), nullptr, &type,
                                                 reinterpret_cast<BYTE*>(data.data()), &bytes);
-        if (status == ERROR_MORE_DATA || (status == ERROR_SUCCESS && data.empty() && bytes > 0)) {
-            data.resize(bytes / sizeof(wchar_t) + 1);
+        // Another program may have made it larger in between: its size is asked again.
+        if (status == ERROR_MORE_DATA) {
             continue;
         }
         if (status != ERROR_SUCCESS || type != REG_SZ) {

@@ -7,7 +7,7 @@ namespace platform {
 
 // The settings store in the user's part of the registry: the entry (application, section, key)
 // is the string value `key` of HKEY_CURRENT_USER\Software\<application>\<section>. A value that
-// is not a string (REG_SZ) reads as missing.
+// is not a string (REG_SZ), or is larger than 16 MiB, reads as missing.
 class RegistryStore final : public core::SettingsStore
 {
 public:

@@ -65,7 +65,7 @@ std::optional<std::string> startDetached(std::wstring_view file, std::wstring_vi
     // beside this one and in the current folder before the system's folders.
     const std::optional<std::wstring> program = inWindowsFolder(file);
     if (!program) {
-        return platform::windowsErrorText(GetLastError());
+        return platform::windowsErrorText(GetLastError(), file);
     }
     // CreateProcessW may write into the command line, so it gets a copy of its own.
     std::vector<wchar_t> line(commandLine.begin(), commandLine.end());

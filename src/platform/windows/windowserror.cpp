@@ -27,21 +27,20 @@ std::string windowsErrorText(unsigned long code, std::wstring_view subject)
         nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
     const std::unique_ptr<wchar_t, LocalFreeDeleter> owned(buffer);
     const std::string number = "error " + std::to_string(code);
-    if (length == 0 || buffer == nullptr) {
-        return number;
-    }
     // The system's sentences end in a line break.
-    std::wstring text(buffer, length);
+    std::wstring text = length != 0 && buffer != nullptr ? std::wstring(buffer, length) : L"";
     while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ')) {
         text.pop_back();
     }
     // The inserts are left as they are (FORMAT_MESSAGE_IGNORE_INSERTS): a text with more of them
     // than the caller knows of would otherwise read arguments that were never passed.
-    if (const std::size_t insert = text.find(L"%1");
-        !subject.empty() && insert != std::wstring::npos) {
+    const std::size_t insert = text.find(L"%1");
+    if (!subject.empty() && insert != std::wstring::npos) {
         text.replace(insert, 2, subject);
     }
-    return text.empty() ? number : narrow(text) + " (" + number + ")";
+    const std::string said = text.empty() ? number : narrow(text) + " (" + number + ")";
+    // Most texts ("File not found.") do not say which file: the report names it all the same.
+    return subject.empty() || insert != std::wstring::npos ? said : narrow(subject) + ": " + said;
 }
 
 } // namespace platform

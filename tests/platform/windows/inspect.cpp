@@ -6,17 +6,35 @@
 //                                   role, name, description, value ("denied" when refused),
 //                                   state, screen location, default action and children
 //   corvane_inspect do TITLE NAME   runs the default action of the one visible object named NAME
-//   corvane_inspect boxes           every visible message box titled "Corvane": its text, buttons
-//                                   in order, the screen rectangle of its icon and the title of
-//                                   the window that owns it
+//   corvane_inspect boxes [TITLE]   every visible message box titled TITLE ("Corvane" if not
+//                                   given): its text, buttons in order, the screen rectangle of
+//                                   its icon and the title of the window that owns it
+//   corvane_inspect password TITLE  what another program gets of the password box of the window
+//                                   titled TITLE: its text (WM_GETTEXT), length, first line
+//                                   (EM_GETLINE), and its mask after asking for none
+//                                   (EM_SETPASSWORDCHAR 0); then it sends the box WM_COPY and
+//                                   WM_CUT
+//   corvane_inspect dpi TITLE DPI LEFT TOP RIGHT BOTTOM
+//                                   sends the window WM_DPICHANGED for DPI, suggesting the window
+//                                   rectangle around that client rectangle (screen coordinates),
+//                                   written into the program's memory; prints the client
+//                                   rectangle then and the visible controls' in client coordinates
+//   corvane_inspect running FILE    how many processes run the program FILE (a full path)
+//   corvane_inspect value KEY NAME  the string value NAME of HKEY_CURRENT_USER\KEY, or null
+//   corvane_inspect load NAME       loads the DLL NAME as a program that trusts the search order
+//                                   would, by its bare name
 // When it cannot do its job it says why on the standard error and exits with 1.
 #include <cstdio>
+#include <cwchar>
+#include <memory>
 #include <oleacc.h>
 #include <stdexcept>
 #include <string>
 #include <vector>
 #include <windows.h>
 #include <wrl/client.h>
+// After <windows.h>, which they build on.
+#include <tlhelp32.h>
 
 using Microsoft::WRL::ComPtr;
 
@@ -193,13 +211,18 @@ void collectNamed(const Node& node, const std::string& name, std::vector<Node>& 
     }
 }
 
-Node topLevel(const wchar_t* title)
+HWND topLevelWindow(const wchar_t* title)
 {
     const HWND window = FindWindowW(nullptr, title);
     if (window == nullptr) {
         throw std::runtime_error("no window is titled " + quoted(title));
     }
-    return clientOf(window);
+    return window;
+}
+
+Node topLevel(const wchar_t* title)
+{
+    return clientOf(topLevelWindow(title));
 }
 
 std::string doDefaultAction(const wchar_t* title, const wchar_t* name)
@@ -238,17 +261,152 @@ std::string describeBox(HWND box)
            ", \"owner\": " + (owner != nullptr ? quoted(windowText(owner)) : "null") + "}";
 }
 
-std::string messageBoxes()
+std::string messageBoxes(const wchar_t* title)
 {
     std::string out = "[";
     // The dialog class of message boxes; FindWindowEx goes through the top-level windows.
-    for (HWND box = nullptr; (box = FindWindowExW(nullptr, box, L"#32770", L"Corvane"));) {
+    for (HWND box = nullptr; (box = FindWindowExW(nullptr, box, L"#32770", title));) {
         if (IsWindowVisible(box)) {
             out += out.size() > 1 ? ", " : "";
             out += describeBox(box);
         }
     }
     return out + "]";
+}
+
+// A message sent to another program's window, which must answer within a few seconds.
+LRESULT sent(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &result)) {
+        throw std::runtime_error("the window did not answer message " + std::to_string(message));
+    }
+    return static_cast<LRESULT>(result);
+}
+
+BOOL CALLBACK findPasswordBox(HWND child, LPARAM found)
+{
+    if ((GetWindowLongW(child, GWL_STYLE) & ES_PASSWORD) != 0) {
+        *reinterpret_cast<HWND*>(found) = child;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+std::string askPasswordBox(const wchar_t* title)
+{
+    HWND box = nullptr;
+    EnumChildWindows(topLevelWindow(title), findPasswordBox, reinterpret_cast<LPARAM>(&box));
+    if (box == nullptr) {
+        throw std::runtime_error("the window has no password box");
+    }
+    wchar_t text[256] = L"";
+    sent(box, WM_GETTEXT, ARRAYSIZE(text), reinterpret_cast<LPARAM>(text));
+    const LRESULT length = sent(box, WM_GETTEXTLENGTH, 0, 0);
+    // EM_GETLINE's buffer holds its size in its first word.
+    wchar_t line[256] = {ARRAYSIZE(line)};
+    const auto copied =
+        static_cast<std::size_t>(sent(box, EM_GETLINE, 0, reinterpret_cast<LPARAM>(line)));
+    sent(box, EM_SETPASSWORDCHAR, 0, 0);
+    const wchar_t mask[] = {static_cast<wchar_t>(sent(box, EM_GETPASSWORDCHAR, 0, 0)), L'\0'};
+    sent(box, WM_COPY, 0, 0);
+    sent(box, WM_CUT, 0, 0);
+    return "{\"text\": " + quoted(text) + ", \"length\": " + std::to_string(length) +
+           ", \"line\": " + quoted({line, copied < ARRAYSIZE(line) ? copied : 0}) +
+           ", \"mask\": " + quoted(mask) + "}";
+}
+
+// Closes a handle of the system's when it goes.
+struct Closer
+{
+    void operator()(HANDLE handle) const noexcept { CloseHandle(handle); }
+};
+using OwnedHandle = std::unique_ptr<void, Closer>;
+
+std::string changeDpi(const wchar_t* title, const wchar_t* const* numbers)
+{
+    const HWND window = topLevelWindow(title);
+    const UINT dpi = std::wcstoul(numbers[0], nullptr, 10);
+    const RECT client{std::wcstol(numbers[1], nullptr, 10), std::wcstol(numbers[2], nullptr, 10),
+                      std::wcstol(numbers[3], nullptr, 10), std::wcstol(numbers[4], nullptr, 10)};
+    // The window's frame as it is now, around the client rectangle asked for.
+    RECT outer{}, inner{};
+    GetWindowRect(window, &outer);
+    GetClientRect(window, &inner);
+    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&inner), 2);
+    const RECT suggested{
+        client.left - (inner.left - outer.left), client.top - (inner.top - outer.top),
+        client.right + (outer.right - inner.right), client.bottom + (outer.bottom - inner.bottom)};
+    // lParam points at the rectangle: in the program's own memory, where the program reads it.
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    const OwnedHandle target(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, process));
+    void* remote = target ? VirtualAllocEx(target.get(), nullptr, sizeof(suggested),
+                                           MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE)
+                          : nullptr;
+    if (remote == nullptr ||
+        !WriteProcessMemory(target.get(), remote, &suggested, sizeof(suggested), nullptr)) {
+        throw std::runtime_error("could not write into the program's memory");
+    }
+    sent(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(remote));
+    VirtualFreeEx(target.get(), remote, 0, MEM_RELEASE);
+
+    RECT now{};
+    GetClientRect(window, &now);
+    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&now), 2);
+    std::string controls;
+    for (HWND child = GetWindow(window, GW_CHILD); child != nullptr;
+         child = GetWindow(child, GW_HWNDNEXT)) {
+        RECT at{};
+        if (IsWindowVisible(child) && GetWindowRect(child, &at)) {
+            MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&at), 2);
+            controls += controls.empty() ? "" : ", ";
+            controls += rectangle(at.left, at.top, at.right - at.left, at.bottom - at.top);
+        }
+    }
+    return "{\"client\": " +
+           rectangle(now.left, now.top, now.right - now.left, now.bottom - now.top) +
+           ", \"controls\": [" + controls + "]}";
+}
+
+std::string runningCopies(const wchar_t* file)
+{
+    const OwnedHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    int count = 0;
+    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
+         more = Process32NextW(snapshot.get(), &entry)) {
+        const OwnedHandle process(
+            OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID));
+        wchar_t image[MAX_PATH] = L"";
+        DWORD length = MAX_PATH;
+        if (process && QueryFullProcessImageNameW(process.get(), 0, image, &length) &&
+            _wcsicmp(image, file) == 0) {
+            ++count;
+        }
+    }
+    return std::to_string(count);
+}
+
+std::string registryValue(const wchar_t* key, const wchar_t* name)
+{
+    DWORD bytes = 0;
+    if (RegGetValueW(HKEY_CURRENT_USER, key, name, RRF_RT_REG_SZ, nullptr, nullptr, &bytes) !=
+        ERROR_SUCCESS) {
+        return "null";
+    }
+    std::wstring text(bytes / sizeof(wchar_t), L'\0');
+    if (RegGetValueW(HKEY_CURRENT_USER, key, name, RRF_RT_REG_SZ, nullptr, text.data(), &bytes) !=
+        ERROR_SUCCESS) {
+        throw std::runtime_error("the value changed while it was read");
+    }
+    return quoted(text.c_str());
+}
+
+std::string loadByBareName(const wchar_t* name)
+{
+    return LoadLibraryW(name) != nullptr ? "{\"loaded\": true}" : "{\"loaded\": false}";
 }
 
 std::string run(int argc, wchar_t** argv)
@@ -260,10 +418,28 @@ std::string run(int argc, wchar_t** argv)
     if (command == L"do" && argc == 4) {
         return doDefaultAction(argv[2], argv[3]);
     }
-    if (command == L"boxes" && argc == 2) {
-        return messageBoxes();
+    if (command == L"boxes" && (argc == 2 || argc == 3)) {
+        return messageBoxes(argc == 3 ? argv[2] : L"Corvane");
     }
-    throw std::runtime_error("usage: corvane_inspect tree TITLE | do TITLE NAME | boxes");
+    if (command == L"password" && argc == 3) {
+        return askPasswordBox(argv[2]);
+    }
+    if (command == L"dpi" && argc == 8) {
+        return changeDpi(argv[2], argv + 3);
+    }
+    if (command == L"running" && argc == 3) {
+        return runningCopies(argv[2]);
+    }
+    if (command == L"value" && argc == 4) {
+        return registryValue(argv[2], argv[3]);
+    }
+    if (command == L"load" && argc == 3) {
+        return loadByBareName(argv[2]);
+    }
+    throw std::runtime_error(
+        "usage: corvane_inspect tree TITLE | do TITLE NAME | boxes [TITLE] | password "
+        "TITLE | dpi TITLE DPI LEFT TOP RIGHT BOTTOM | running FILE | value KEY "
+        "NAME | load NAME");
 }
 
 } // namespace
