@@ -287,7 +287,10 @@ LRESULT FrmLogin::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         return onGetObject(wParam, lParam);
     case WM_DPICHANGED:
         // The new DPI in both words of wParam, Windows' suggested window rectangle at lParam.
-        onDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+        // Another program can send the message too: one without a rectangle or a DPI is ignored.
+        if (lParam != 0 && HIWORD(wParam) != 0) {
+            onDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+        }
         return 0;
     case bannerPlace:
         // Asked by the window's own object for readers only: an address from another program

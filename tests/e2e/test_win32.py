@@ -378,15 +378,17 @@ class Win32WindowTest(WindowChecks, Win32Desktop):
         self.exit_program(2)
         self.wine("reg", "delete", DESKTOP_KEY, "/v", "LogPixels", "/f", check=True)
         window = self.start()
-        for dpi in (144, 192):
+        # First a message without DPI or rectangle, as another program could send it: nothing
+        # changes.
+        for dpi in (0, 144, 192):
             with self.subTest(dpi=dpi):
-                width, height = (scaled((0, 0) + CLIENT, dpi))[2:]
+                width, height = (scaled((0, 0) + CLIENT, dpi or 96))[2:]
                 left, top = (SCREEN[0] - width) // 2, (SCREEN[1] - height) // 2
                 self.assertEqual(
                     self.inspect("dpi", self.title(window), dpi, left, top, left + width,
                                  top + height),
                     {"client": [left, top, width, height],
-                     "controls": [scaled(rect, dpi) for rect in
+                     "controls": [scaled(rect, dpi or 96) for rect in
                                   (LOGIN_RECT, EXIT_RECT, USERNAME_RECT, PASSWORD_RECT)]})
         eventually(lambda: self.assertTrue(picture() == started_at_192, "the pixels differ"))
         self.exit_program(2)

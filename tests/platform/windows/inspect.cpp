@@ -348,7 +348,9 @@ std::string changeDpi(const wchar_t* title, const wchar_t* const* numbers)
         !WriteProcessMemory(target.get(), remote, &suggested, sizeof(suggested), nullptr)) {
         throw std::runtime_error("could not write into the program's memory");
     }
-    sent(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(remote));
+    // A DPI of 0 is sent as another program might send it, with neither DPI nor rectangle.
+    sent(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+         dpi == 0 ? 0 : reinterpret_cast<LPARAM>(remote));
     VirtualFreeEx(target.get(), remote, 0, MEM_RELEASE);
 
     RECT now{};
