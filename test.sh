@@ -2,10 +2,10 @@
 # SPDX-License-Identifier: MIT
 # Builds Corvane and runs every test. The program's build (build/) is checked by the stages of
 # scripts/stages/ that use it as it ships: memcheck, the package, the benchmark; and by the
-# artwork's test. The stages that make builds of their own start in the background as soon as the
-# program is built: the sanitizer build, which runs the unit tests and every end-to-end suite
-# (each on its own private X server) against the sanitized program, then fuzzes briefly; and the
-# Windows cross builds driven under wine. Their output is shown when they end; every stage says
+# artwork's test. The stages that make builds of their own start in the background first, once
+# the packages are installed: the sanitizer build, which runs the unit tests and every end-to-end
+# suite (each on its own private X server) against the sanitized program, then fuzzes briefly;
+# and the Windows cross builds driven under wine. Their output is shown when they end; every stage says
 # how long it took, and any failure fails the run.
 #
 # A test that needs what this machine lacks (a private mount namespace, root) fails unless
@@ -18,7 +18,7 @@ source scripts/setup.sh
 
 # Everything is installed first, so that no two stages run the package manager at once.
 install_windows_packages
-setup_build scripts/packages/test*.txt
+install_listed scripts/packages/build.txt scripts/packages/test*.txt
 
 logs=$(mktemp -d)
 export CORVANE_SKIP_LOG="$logs/skipped"
@@ -52,9 +52,11 @@ in_background() {
         for stage; do run_stage "$stage" || exit 1; done' bash "$@" >"$logs/$name" 2>&1 &
     jobs_running+=("$!:$name")
 }
+# Neither needs the program's own build: they start first, so that what they spend waiting on
+# wine and the X server overlaps the compiles.
 in_background sanitizers 32-sanitizers.sh
 in_background windows 60-windows.sh
-
+setup_build
 say "the program is built, after $SECONDS s"
 failed=()
 # The unit and end-to-end tests run in the sanitizer build only: the sanitizers find all they
