@@ -1,10 +1,18 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <string>
 #include <unistd.h>
 #include <utility>
 
 namespace platform {
+
+// The kernel's name for what a descriptor holds: reopening it reopens that very file (or enters
+// that very folder), and reading it as a link gives the path at which the kernel now finds it.
+inline std::string descriptorPath(int descriptor)
+{
+    return "/proc/self/fd/" + std::to_string(descriptor);
+}
 
 // Owns one open file descriptor and closes it when it goes, unless it was closed by hand.
 class FileDescriptor

@@ -98,7 +98,7 @@ std::optional<std::string> readText(std::string_view file, const std::string& se
         return std::nullopt;
     }
     const QVariant value =
-        QSettings(QStringLiteral("/proc/self/fd/%1").arg(memory.get()), QSettings::IniFormat)
+        QSettings(QString::fromStdString(descriptorPath(memory.get())), QSettings::IniFormat)
             .value(entryName(section, key));
     switch (value.typeId()) {
     case QMetaType::QString:

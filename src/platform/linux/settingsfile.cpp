@@ -39,13 +39,6 @@ const std::string deleted = "it has been deleted";
 const std::string capText = std::to_string(sizeCap >> 20) + " MiB";
 const std::string tooLarge = "it is larger than " + capText;
 
-// The kernel's name for what a descriptor holds: reopening it reopens that very file, and reading
-// it as a link gives the path at which the kernel now finds the file.
-std::string descriptorPath(int descriptor)
-{
-    return "/proc/self/fd/" + std::to_string(descriptor);
-}
-
 // Splits an absolute path at its last slash: the folder ("/" for the root) and the name in it.
 std::pair<std::string, std::string> split(const std::string& path)
 {

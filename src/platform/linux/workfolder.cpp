@@ -78,7 +78,7 @@ WorkFolder::~WorkFolder()
 
 std::string WorkFolder::path() const
 {
-    return "/proc/self/fd/" + std::to_string(folder_.get());
+    return descriptorPath(folder_.get());
 }
 
 } // namespace platform
