@@ -2,11 +2,11 @@
 #include "userfilerights.h"
 
 #include "systemerror.h"
+#include "useraccount.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <grp.h>
-#include <pwd.h>
 #include <sys/fsuid.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -20,8 +20,7 @@ namespace {
 constexpr uid_t rootUser = 0;
 // What setfsuid and setfsgid take to change nothing and answer the value in force.
 constexpr auto unchanged = static_cast<uid_t>(-1);
-// A first size for the buffers of getpwuid_r and getgrouplist, grown when too small.
-constexpr std::size_t passwordBufferSize = 4096;
+// A first size for getgrouplist's list, grown when too small.
 constexpr std::size_t groupsGuess = 32;
 
 struct Owner
@@ -63,20 +62,16 @@ std::optional<Owner> ownerOf(const std::string& path)
 // entry it owns, and no other.
 std::vector<gid_t> groupsOf(Owner& owner)
 {
-    std::vector<char> buffer(passwordBufferSize);
-    passwd entry{};
-    passwd* found = nullptr;
-    while (::getpwuid_r(owner.user, &entry, buffer.data(), buffer.size(), &found) == ERANGE) {
-        buffer.resize(buffer.size() * 2);
-    }
+    const auto account = userAccount(owner.user);
+    const auto* found = std::get_if<UserAccount>(&account);
     if (found == nullptr) {
         return {owner.group};
     }
-    owner.group = found->pw_gid;
+    owner.group = found->group;
     std::vector<gid_t> groups(groupsGuess);
     auto count = static_cast<int>(groups.size());
     // Too small a list is answered with -1 and the size it needs.
-    while (::getgrouplist(found->pw_name, owner.group, groups.data(), &count) < 0) {
+    while (::getgrouplist(found->name.c_str(), owner.group, groups.data(), &count) < 0) {
         groups.resize(std::max(static_cast<std::size_t>(count), groups.size() * 2));
         count = static_cast<int>(groups.size());
     }
