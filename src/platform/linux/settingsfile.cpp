@@ -315,12 +315,13 @@ std::optional<core::Failure> install(const Target& target, const WorkFolder& wor
         return cannotWrite(target.path, replacedMeanwhile);
     }
     const int to = target.folder.get();
-    int renamed = replacing ? -1
-                            : ::renameat2(work.get(), name.c_str(), to, target.name.c_str(),
-                                          RENAME_NOREPLACE);
-    if (replacing || (renamed != 0 && errno == EINVAL &&
-                      ::faccessat(to, target.name.c_str(), F_OK, AT_SYMLINK_NOFOLLOW) != 0)) {
-        renamed = ::renameat(work.get(), name.c_str(), to, target.name.c_str());
+    const char* from = name.c_str();
+    int renamed = replacing
+                      ? ::renameat(work.get(), from, to, target.name.c_str())
+                      : ::renameat2(work.get(), from, to, target.name.c_str(), RENAME_NOREPLACE);
+    if (!replacing && renamed != 0 && errno == EINVAL &&
+        ::faccessat(to, target.name.c_str(), F_OK, AT_SYMLINK_NOFOLLOW) != 0) {
+        renamed = ::renameat(work.get(), from, to, target.name.c_str());
     }
     if (renamed != 0) {
         return errno == EEXIST ? cannotWrite(target.path, replacedMeanwhile) : failed(errno);
