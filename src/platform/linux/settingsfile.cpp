@@ -7,10 +7,13 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <chrono>
 #include <climits>
 #include <cstdio>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace platform::settingsfile {
@@ -22,6 +25,9 @@ constexpr mode_t privateFolderMode = S_IRWXU;
 constexpr mode_t privateFileMode = S_IRUSR | S_IWUSR;
 // The permission bits of a file's mode, set-user-ID, set-group-ID and sticky included.
 constexpr mode_t permissionBits = 07777;
+// How long a Login waits for another copy's to end, and how often it looks.
+constexpr auto lockWait = std::chrono::seconds(2);
+constexpr auto lockPoll = std::chrono::milliseconds(1);
 // How much is read from the file at a time.
 constexpr std::size_t readChunk = 64 * 1024;
 
@@ -138,6 +144,19 @@ std::variant<FileDescriptor, core::Failure> openMakingFolders(const std::string&
     return folder;
 }
 
+// Another copy of the program replacing a file in the same folder waits until this one is done,
+// so that writers do not keep making each other start again. The lock is advisory, the folder's,
+// and goes with its descriptor however the process ends; one held longer than lockWait is not
+// waited for, since the check before the rename keeps the file whole all the same.
+void holdOffOtherWriters(int folder)
+{
+    const auto until = std::chrono::steady_clock::now() + lockWait;
+    while (::flock(folder, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK &&
+           std::chrono::steady_clock::now() < until) {
+        std::this_thread::sleep_for(lockPoll);
+    }
+}
+
 core::Failure cannotWrite(const std::string& path, std::string why)
 {
     return core::Failure{"Could not write " + path, std::move(why)};
@@ -173,6 +192,7 @@ std::variant<Target, core::Failure> existingTarget(const std::string& path, int 
     if (target.folder.get() < 0) {
         return cannotWrite(path, systemReason(errno));
     }
+    holdOffOtherWriters(target.folder.get());
     // What its user may not write is not replaced, as QSettings leaves it: a file made read-only,
     // or another user's. The kernel answers with the rights this thread has.
     if (::faccessat(AT_FDCWD, descriptorPath(descriptor).c_str(), W_OK, AT_EACCESS) != 0) {
@@ -200,6 +220,7 @@ std::variant<Target, core::Failure> newTarget(const std::string& path)
         return *failure;
     }
     FileDescriptor folder = std::get<FileDescriptor>(std::move(opened));
+    holdOffOtherWriters(folder.get());
     struct stat named
     {};
     if (::fstatat(folder.get(), name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0) {
