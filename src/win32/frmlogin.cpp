@@ -3,6 +3,7 @@
 
 #include "core/exitcode.h"
 #include "core/texts.h"
+#include "messagesender.h"
 #include "passwordbox.h"
 #include "platform/windows/widetext.h"
 #include "platform/windows/windowserror.h"
@@ -47,12 +48,6 @@ constexpr DWORD shownControl = WS_VISIBLE | WS_TABSTOP;
 constexpr UINT bannerActivated = WM_APP;
 // Sent by the screen readers' object to learn where the banner is: lParam points at a RECT.
 constexpr UINT bannerPlace = WM_APP + 1;
-
-// Whether the message being handled was sent by another thread, or another program.
-bool sentFromOutside()
-{
-    return InSendMessageEx(nullptr) != ISMEX_NOSEND;
-}
 
 POINT pointOf(LPARAM lParam)
 {

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "passwordbox.h"
 
+#include "messagesender.h"
+
 #include <commctrl.h>
 #include <imm.h>
 
@@ -15,12 +17,6 @@ bool pressed(int key)
 {
     // The high bit of GetKeyState's result: the key is down.
     return GetKeyState(key) < 0;
-}
-
-// Sent by another thread: by another program, since the program's one thread never asks.
-bool sentFromOutside()
-{
-    return InSendMessageEx(nullptr) != ISMEX_NOSEND;
 }
 
 // Windows' own password edit refuses to copy or cut, but not every edit control does: wine's
