@@ -1,27 +1,15 @@
 // SPDX-License-Identifier: MIT
 #include "dpifunctions.h"
 
+#include "platform/windows/systemlibrary.h"
+
 namespace win32 {
 
-namespace {
-
-// The entry `name` of USER32, which the program imports, so it is loaded already; or null on a
-// Windows that lacks it.
-template <typename Entry> Entry user32Entry(const char* name)
-{
-    const HMODULE user32 = GetModuleHandleW(L"user32.dll");
-    const FARPROC found = user32 != nullptr ? GetProcAddress(user32, name) : nullptr;
-    // Every entry comes as one generic function type; the cast to the real one is meant.
-    return reinterpret_cast<Entry>(reinterpret_cast<void (*)()>(found));
-}
-
-} // namespace
-
 DpiFunctions::DpiFunctions()
-    : systemParametersInfoForDpi_(
-          user32Entry<decltype(systemParametersInfoForDpi_)>("SystemParametersInfoForDpi")),
-      adjustWindowRectExForDpi_(
-          user32Entry<decltype(adjustWindowRectExForDpi_)>("AdjustWindowRectExForDpi"))
+    : systemParametersInfoForDpi_(platform::importedEntry<decltype(systemParametersInfoForDpi_)>(
+          L"user32.dll", "SystemParametersInfoForDpi")),
+      adjustWindowRectExForDpi_(platform::importedEntry<decltype(adjustWindowRectExForDpi_)>(
+          L"user32.dll", "AdjustWindowRectExForDpi"))
 {}
 
 OwnedFont DpiFunctions::messageFont(int dpi) const

@@ -4,6 +4,7 @@
 #include "frmlogin.h"
 #include "messageboxes.h"
 #include "platform/platformservices.h"
+#include "platform/windows/systemlibrary.h"
 
 // <windows.h> after the core, as in frmlogin.h.
 #include <commctrl.h>
@@ -17,13 +18,9 @@ namespace {
 void loadLibrariesFromTheSystemFolderOnly()
 {
     using SetDefaultDllDirectories = BOOL(WINAPI*)(DWORD);
-    const HMODULE kernel32 = GetModuleHandleW(L"kernel32.dll");
-    const FARPROC found =
-        kernel32 != nullptr ? GetProcAddress(kernel32, "SetDefaultDllDirectories") : nullptr;
-    if (found != nullptr) {
-        // Every entry comes as one generic function type; the cast to the real one is meant.
-        reinterpret_cast<SetDefaultDllDirectories>(reinterpret_cast<void (*)()>(found))(
-            LOAD_LIBRARY_SEARCH_SYSTEM32);
+    if (const auto set = platform::importedEntry<SetDefaultDllDirectories>(
+            L"kernel32.dll", "SetDefaultDllDirectories")) {
+        set(LOAD_LIBRARY_SEARCH_SYSTEM32);
     }
 }
 

@@ -8,6 +8,12 @@
 
 namespace platform {
 
+void (*importedAddress(const wchar_t* module, const char* name))()
+{
+    const HMODULE loaded = GetModuleHandleW(module);
+    return reinterpret_cast<void (*)()>(loaded != nullptr ? GetProcAddress(loaded, name) : nullptr);
+}
+
 void SystemLibrary::Release::operator()(void* module) const noexcept
 {
     FreeLibrary(static_cast<HMODULE>(module));

@@ -15,6 +15,18 @@
 
 namespace platform {
 
+// The address of the entry `name` of the DLL `module`, which the program imports and so is loaded
+// already; null on a Windows that lacks it.
+void (*importedAddress(const wchar_t* module, const char* name))();
+
+// That entry as a function of the type `Entry` (which the caller vouches for): for functions
+// newer than the oldest Windows the program starts on, found at run time.
+template <typename Entry> Entry importedEntry(const wchar_t* module, const char* name)
+{
+    // Every entry comes as one generic function type; the cast to the real one is meant.
+    return reinterpret_cast<Entry>(importedAddress(module, name));
+}
+
 class SystemLibrary
 {
 public:
