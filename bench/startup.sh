@@ -90,40 +90,24 @@ if "$measure" --timeout-ms 1500 -- build/bench/never-paints >/dev/null 2>&1; the
 fi
 "$measure" -- build/bench/xlib-floor >/dev/null
 
-# Each round starts one program further on, so that no program always follows the same one (a
-# program that has just been stopped can still keep the machine and the X server busy).
-for ((round = 1; round <= warmup + runs; round++)); do
-    for ((i = 0; i < ${#programs[@]}; i++)); do
-        entry=${programs[(round + i) % ${#programs[@]}]}
-        name=${entry%%|*}
-        read -r -a command <<<"${entry#*|}"
-        if ! result=$("$measure" -- "${command[@]}" 2>"$work/$name.err"); then
-            say "$name: no measurement"; cat "$work/$name.err" >&2
-            exit 1
-        fi
-        if [ "$round" -gt "$warmup" ]; then
-            printf '%s\n' "$result" >>"$work/$name.runs"
-        fi
-    done
-done
-
-# median, min and max of column $2 of a file of "ms kB" lines
-stats() {
-    cut -d' ' -f"$2" "$1" | sort -g | awk '{ v[NR] = $1 } END {
-        m = (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2
-        printf "%s %s %s\n", m, v[1], v[NR] }'
+# A program's command, split at its blanks, measured.
+measure_one() {
+    local -a command
+    read -r -a command <<<"$1"
+    "$measure" -- "${command[@]}"
 }
+round_robin "$work" "$warmup" "$runs" measure_one "${programs[@]}"
 
-read -r floor_ms _ _ < <(stats "$work/qt-floor.runs" 1)
-read -r floor_kb _ _ < <(stats "$work/qt-floor.runs" 2)
+read -r floor_ms _ _ < <(run_stats "$work/qt-floor.runs" 1)
+read -r floor_kb _ _ < <(run_stats "$work/qt-floor.runs" 2)
 printf '\nStart-up to first frame under Xvfb, %d runs each after %d warm-up rounds, round-robin.\n' \
     "$runs" "$warmup"
 printf '%-22s %30s %10s %30s %10s\n' "program" "first frame ms: median (min-max)" "x qt-floor" \
     "VmHWM MB: median (min-max)" "x qt-floor"
 for entry in "${programs[@]}"; do
     name=${entry%%|*}
-    read -r ms ms_min ms_max < <(stats "$work/$name.runs" 1)
-    read -r kb kb_min kb_max < <(stats "$work/$name.runs" 2)
+    read -r ms ms_min ms_max < <(run_stats "$work/$name.runs" 1)
+    read -r kb kb_min kb_max < <(run_stats "$work/$name.runs" 2)
     awk -v n="$name" -v ms="$ms" -v a="$ms_min" -v b="$ms_max" -v kb="$kb" -v c="$kb_min" \
         -v d="$kb_max" -v fms="$floor_ms" -v fkb="$floor_kb" 'BEGIN {
         printf "%-22s %30s %10.2f %30s %10.2f\n", n,
@@ -132,13 +116,13 @@ for entry in "${programs[@]}"; do
 done
 
 # The targets, from this run's medians.
-read -r corvane_ms _ _ < <(stats "$work/corvane.runs" 1)
-read -r corvane_kb _ _ < <(stats "$work/corvane.runs" 2)
+read -r corvane_ms _ _ < <(run_stats "$work/corvane.runs" 1)
+read -r corvane_kb _ _ < <(run_stats "$work/corvane.runs" 2)
 verdicts=$(awk -v c="$corvane_ms" -v f="$floor_ms" 'BEGIN { printf "first frame %.2f x qt-floor (target 1.05): %s\n", c / f, c <= 1.05 * f ? "met" : "NOT met" }')
 verdicts+=$'\n'$(awk -v c="$corvane_kb" -v f="$floor_kb" 'BEGIN { printf "VmHWM %.3f x qt-floor (target 1.05): %s\n", c / f, c <= 1.05 * f ? "met" : "NOT met" }')
 for peer in gnome-ssh-askpass lxqt-openssh-askpass zenity; do
     [ -f "$work/$peer.runs" ] || continue
-    read -r peer_ms _ _ < <(stats "$work/$peer.runs" 1)
+    read -r peer_ms _ _ < <(run_stats "$work/$peer.runs" 1)
     verdicts+=$'\n'$(awk -v c="$corvane_ms" -v p="$peer_ms" -v n="$peer" 'BEGIN { printf "first frame %.2f x %s (target 0.70): %s\n", c / p, n, c <= 0.70 * p ? "met" : "NOT met" }')
 done
 printf '\n%s\n' "$verdicts"

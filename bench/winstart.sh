@@ -62,27 +62,16 @@ mkfifo "$work/idle"
 
 # name|program: the program and its floor, the reference.
 programs=("CV Example|build-$preset/CV Example.exe" "win32-floor|build-$preset/bench/win32-floor.exe")
-for ((round = 1; round <= warmup + runs; round++)); do
-    for ((i = 0; i < ${#programs[@]}; i++)); do
-        entry=${programs[(round + i) % ${#programs[@]}]}
-        if ! result=$(build/bench/corvane-firstframe --close -- "$loader" "${entry#*|}" \
-            2>"$work/error"); then
-            say "${entry%%|*}: no measurement"; cat "$work/error" >&2
-            exit 1
-        fi
-        if [ "$round" -gt "$warmup" ]; then
-            printf '%s\n' "${result%% *}" >>"$work/${entry%%|*}.runs"
-        fi
-    done
-done
-
-# The median, minimum and maximum of a file of numbers.
-stats() {
-    sort -g "$1" | awk '{ v[NR] = $1 } END {
-        printf "%s %s %s\n", (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2, v[1], v[NR] }'
+# A program's time to its first frame, under wine; corvane-firstframe prints "ms kB".
+measure_one() {
+    local result
+    result=$(build/bench/corvane-firstframe --close -- "$loader" "$1") || return
+    printf '%s\n' "${result%% *}"
 }
-read -r program program_min program_max < <(stats "$work/CV Example.runs")
-read -r floor floor_min floor_max < <(stats "$work/win32-floor.runs")
+round_robin "$work" "$warmup" "$runs" measure_one "${programs[@]}"
+
+read -r program program_min program_max < <(run_stats "$work/CV Example.runs" 1)
+read -r floor floor_min floor_max < <(run_stats "$work/win32-floor.runs" 1)
 printf '\nExec to first frame under wine (%s), %d runs each after %d warm-up rounds, round-robin.\n' \
     "$preset" "$runs" "$warmup"
 printf '%-14s %8.1f ms (%.1f-%.1f)\n' "CV Example" "$program" "$program_min" "$program_max" \

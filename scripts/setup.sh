@@ -31,6 +31,37 @@ start_private_display() {
     export DISPLAY=":$(tr -d '[:space:]' <"$1/display")"
 }
 
+# round_robin WORK WARMUP RUNS MEASURE ENTRY...: starts the program of each entry, "name|command",
+# WARMUP + RUNS times, each round one program further on, so that no program always follows the
+# same one (a program that has just been stopped can still keep the machine and the X server
+# busy). MEASURE, a command or function, is given the command as one word and prints one line of
+# figures; after the warm-up rounds those lines go to WORK/NAME.runs. A program that gives no
+# measurement ends the run.
+round_robin() {
+    local work=$1 warmup=$2 runs=$3 measure_with=$4 round i entry name result
+    shift 4
+    for ((round = 1; round <= warmup + runs; round++)); do
+        for ((i = 0; i < $#; i++)); do
+            entry=${*:(round + i) % $# + 1:1}
+            name=${entry%%|*}
+            if ! result=$("$measure_with" "${entry#*|}" 2>"$work/$name.err"); then
+                say "$name: no measurement"; cat "$work/$name.err" >&2
+                exit 1
+            fi
+            if [ "$round" -gt "$warmup" ]; then
+                printf '%s\n' "$result" >>"$work/$name.runs"
+            fi
+        done
+    done
+}
+
+# run_stats FILE COLUMN: the median, minimum and maximum of a column of a file of figures.
+run_stats() {
+    cut -d' ' -f"$2" "$1" | sort -g | awk '{ v[NR] = $1 } END {
+        m = (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2
+        printf "%s %s %s\n", m, v[1], v[NR] }'
+}
+
 # The packages listed in the given files.
 packages_in() {
     sed -e 's/#.*//' -e '/^[[:space:]]*$/d' "$@" | tr -d '[:blank:]'
