@@ -196,7 +196,10 @@ class Win32Desktop(Desktop):
         return "Could not open http://www.corvane.example: " + failure
 
     def settled_opener_starts(self):
-        # opener_starts() waits for the barrier itself.
+        # Once each copy of the stand-in that runs (they stay a while) has written its record.
+        running = int(self.inspect("running", r"C:\windows\explorer.exe"))
+        wait_for(lambda: len(self.explorer_starts()) >= running,
+                 "a record of each explorer.exe started")
         return self.opener_starts()
 
     def explorer_starts(self, folder=WINDOWS_FOLDER):
@@ -206,13 +209,8 @@ class Win32Desktop(Desktop):
                 for name in sorted(glob.glob(os.path.join(folder, "explorer.exe.start-*[0-9]")))]
 
     def opener_starts(self):
-        # Every start of the browser that the program has made by now, as the stand-in xdg-open
-        # writes one down: the starts of the Windows folder's stand-in explorer.exe, which only the
-        # program starts, counted once each copy that runs (they stay a while) has written its
-        # record.
-        running = int(self.inspect("running", r"C:\windows\explorer.exe"))
-        wait_for(lambda: len(self.explorer_starts()) >= running,
-                 "a record of each explorer.exe started")
+        # The starts of the browser recorded so far, as the stand-in xdg-open writes them down:
+        # the starts of the Windows folder's stand-in explorer.exe, which only the program starts.
         return [["argc=%d" % (len(words) - 1)] + ["arg=" + word for word in words[1:]]
                 for words in (start["command"].split() for start in self.explorer_starts())]
 
@@ -427,7 +425,7 @@ class Win32WindowTest(WindowChecks, Win32Desktop):
         self.inspect("do", self.title(self.window), "Corvane web site")
         self.click(LOGIN)
         wait_for(lambda: self.stored_name() == "Username", "Login, after the action")
-        self.assertEqual(self.opener_starts(), [["argc=1", "arg=" + self.OPENED_URL]])
+        self.assertEqual(self.settled_opener_starts(), [["argc=1", "arg=" + self.OPENED_URL]])
         self.exit_program()
 
 
